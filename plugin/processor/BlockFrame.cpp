@@ -1,0 +1,167 @@
+#include "processor/VaskelQuorlinProcessor.h"
+
+#include "common/ParamIds.h"
+
+namespace
+{
+float levelDb (float peak) noexcept { return juce::Decibels::gainToDecibels (peak); }
+
+// A non-finite sample would stick in every recursive state downstream (gate
+// envelope, filters, delay lines, reverb); it enters the chain as silence.
+void replaceNonFiniteWithZero (juce::AudioBuffer<float>& buffer) noexcept
+{
+    for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+    {
+        auto* samples = buffer.getWritePointer (ch);
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            if (! std::isfinite (samples[i]))
+                samples[i] = 0.0f;
+    }
+}
+} // namespace
+
+float VaskelQuorlinProcessor::readParameter (const juce::String& id) const noexcept
+{
+    return apvts.getRawParameterValue (id)->load();
+}
+
+bool VaskelQuorlinProcessor::readSwitch (const juce::String& id) const noexcept { return readParameter (id) > 0.5f; }
+
+int VaskelQuorlinProcessor::readChoice (const juce::String& id) const noexcept { return (int) readParameter (id); }
+
+void VaskelQuorlinProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    juce::ScopedNoDenormals noDenormals;
+
+    const int numSamples = buffer.getNumSamples();
+    const int numChannels = buffer.getNumChannels();
+
+    const bool bypassed = readSwitch (ParamIds::bypass);
+
+    if (getChannelCountOfBus (true, 0) == 1 && numChannels > 1)
+        buffer.copyFrom (1, 0, buffer, 0, 0, numSamples);
+
+    if (bypassed)
+    {
+        inputLevelDb = levelDb (buffer.getMagnitude (0, numSamples));
+        outputLevelDb = inputLevelDb.load();
+        return;
+    }
+
+    replaceNonFiniteWithZero (buffer);
+
+    // A host may send more samples than it prepared us for; the chain then runs
+    // on consecutive slices that fit, exactly as if the host had sent those.
+    const int sliceLength = preparedBlockSize > 0 ? preparedBlockSize : numSamples;
+    BlockPeaks peaks;
+    int start = 0;
+
+    do
+    {
+        const int length = juce::jmin (sliceLength, numSamples - start);
+        juce::AudioBuffer<float> slice (buffer.getArrayOfWritePointers(), numChannels, start, length);
+        const auto slicePeaks = processChain (slice);
+        peaks.input = juce::jmax (peaks.input, slicePeaks.input);
+        peaks.output = juce::jmax (peaks.output, slicePeaks.output);
+        start += length;
+    } while (start < numSamples);
+
+    inputLevelDb = levelDb (peaks.input);
+    outputLevelDb = levelDb (peaks.output);
+}
+
+VaskelQuorlinProcessor::BlockPeaks VaskelQuorlinProcessor::processChain (juce::AudioBuffer<float>& buffer)
+{
+    ensureScratchBuffersFit (buffer.getNumChannels(), buffer.getNumSamples());
+
+    juce::dsp::AudioBlock<float> block (buffer);
+    BlockPeaks peaks;
+
+    applyInputTrim (block);
+    peaks.input = buffer.getMagnitude (0, buffer.getNumSamples());
+
+    processNoiseGate (buffer);
+    processDrive (block);
+
+    // Before the first prepareToPlay the filters, modulation effects and delay
+    // lines have no per-channel storage yet: only the frame, gate and the
+    // (not yet ready, so transparent) oversampler run.
+    const bool prepared = preparedBlockSize > 0;
+
+    if (prepared)
+    {
+        processTone (block);
+        processCabinet (block);
+    }
+
+    copyPostCabinet (buffer);
+
+    if (prepared)
+    {
+        processSpaceSend (buffer);
+        processModulationSend (buffer);
+        processEchoSend (buffer);
+    }
+
+    applyBlend (buffer);
+    applyOutputTrim (block);
+    peaks.output = buffer.getMagnitude (0, buffer.getNumSamples());
+
+    return peaks;
+}
+
+void VaskelQuorlinProcessor::ensureScratchBuffersFit (int numChannels, int numSamples)
+{
+    if (dryBuffer.getNumSamples() >= numSamples && dryBuffer.getNumChannels() == numChannels)
+        return;
+
+    for (auto* scratch : { &dryBuffer, &sendBuffer, &workBuffer })
+        scratch->setSize (numChannels, numSamples, false, false, true);
+}
+
+void VaskelQuorlinProcessor::applyInputTrim (juce::dsp::AudioBlock<float>& block)
+{
+    inputGain.setGainDecibels (readParameter (ParamIds::inputTrim));
+    inputGain.process (juce::dsp::ProcessContextReplacing<float> (block));
+}
+
+void VaskelQuorlinProcessor::copyPostCabinet (const juce::AudioBuffer<float>& buffer)
+{
+    const int numSamples = buffer.getNumSamples();
+    if (numSamples == 0)
+        return;
+
+    for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+    {
+        dryBuffer.copyFrom (ch, 0, buffer, ch, 0, numSamples);
+        sendBuffer.copyFrom (ch, 0, buffer, ch, 0, numSamples);
+    }
+}
+
+juce::dsp::AudioBlock<float> VaskelQuorlinProcessor::copySendIntoWork (int numChannels, int numSamples)
+{
+    for (int ch = 0; ch < numChannels; ++ch)
+        workBuffer.copyFrom (ch, 0, sendBuffer, ch, 0, numSamples);
+
+    return juce::dsp::AudioBlock<float> (workBuffer).getSubsetChannelBlock (0, (size_t) numChannels).getSubBlock (0, (size_t) numSamples);
+}
+
+void VaskelQuorlinProcessor::applyBlend (juce::AudioBuffer<float>& buffer)
+{
+    const float wet = readParameter (ParamIds::blend) / 100.0f;
+    const float dry = 1.0f - wet;
+
+    for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+    {
+        auto* out = buffer.getWritePointer (ch);
+        const auto* post = dryBuffer.getReadPointer (ch);
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            out[i] = post[i] * dry + out[i] * wet;
+    }
+}
+
+void VaskelQuorlinProcessor::applyOutputTrim (juce::dsp::AudioBlock<float>& block)
+{
+    outputGain.setGainLinear (juce::Decibels::decibelsToGain (readParameter (ParamIds::outputTrim)));
+    outputGain.process (juce::dsp::ProcessContextReplacing<float> (block));
+}

@@ -1,0 +1,7 @@
+#include "processor/VaskelQuorlinProcessor.h"
+
+#include "common/ParamIds.h"
+
+void VaskelQuorlinProcessor::processNoiseGate (juce::AudioBuffer<float>&)
+{
+}

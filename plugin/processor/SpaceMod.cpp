@@ -1,0 +1,11 @@
+#include "processor/VaskelQuorlinProcessor.h"
+
+#include "common/ParamIds.h"
+
+void VaskelQuorlinProcessor::processSpaceSend (juce::AudioBuffer<float>&)
+{
+}
+
+void VaskelQuorlinProcessor::processModulationSend (juce::AudioBuffer<float>&)
+{
+}
