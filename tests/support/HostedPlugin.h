@@ -1,0 +1,95 @@
+#pragma once
+
+// The built VST3 bundle, loaded the way a host loads it: scanned and
+// instantiated through JUCE's VST3 hosting. Only for the host test binary,
+// which is built with JUCE_PLUGINHOST_VST3 and knows QUORLIN_VST3_BINARY_DIR.
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <memory>
+
+struct HostedPlugin
+{
+    // The bundle folder (….vst3) that holds the module binary.
+    static juce::File bundle()
+    {
+        return juce::File (QUORLIN_VST3_BINARY_DIR).getParentDirectory().getParentDirectory();
+    }
+
+    // Every class the VST3 format finds in the bundle (one for this plug-in).
+    static juce::OwnedArray<juce::PluginDescription> scan (juce::VST3PluginFormat& format)
+    {
+        juce::OwnedArray<juce::PluginDescription> found;
+        format.findAllTypesForFile (found, bundle().getFullPathName());
+        return found;
+    }
+
+    // Scans the bundle and creates one instance at the given rate and block
+    // size; isLoaded() tells whether that worked, errorMessage why not.
+    explicit HostedPlugin (double sampleRate = 44100.0, int blockSize = 512)
+    {
+        auto found = scan (format);
+
+        if (found.isEmpty())
+        {
+            errorMessage = "no plug-in found in " + bundle().getFullPathName();
+            return;
+        }
+
+        description = *found[0];
+        instance = format.createInstanceFromDescription (description, sampleRate, blockSize, errorMessage);
+    }
+
+    ~HostedPlugin()
+    {
+        if (instance != nullptr)
+            instance->releaseResources();
+    }
+
+    bool isLoaded() const { return instance != nullptr; }
+
+    // Sets the stereo-in/stereo-out (or any other) layout and prepares.
+    void prepare (double sampleRate, int blockSize)
+    {
+        instance->setRateAndBufferSizeDetails (sampleRate, blockSize);
+        instance->prepareToPlay (sampleRate, blockSize);
+    }
+
+    void process (juce::AudioBuffer<float>& buffer)
+    {
+        midi.clear();
+        instance->processBlock (buffer, midi);
+    }
+
+    // The host-side parameter whose name (e.g. "Drive") or host parameter ID
+    // (the decimal VST3 ID, e.g. "1652126835") matches; nullptr if none.
+    juce::AudioProcessorParameter* findParameter (const juce::String& nameOrId) const
+    {
+        for (auto* parameter : instance->getParameters())
+        {
+            if (parameter->getName (256) == nameOrId)
+                return parameter;
+
+            if (auto* withId = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameter))
+                if (withId->getParameterID() == nameOrId)
+                    return parameter;
+        }
+
+        return nullptr;
+    }
+
+    // The VST3 parameter ID that the host sees for a parameter.
+    static juce::uint32 vst3Id (const juce::AudioProcessorParameter& parameter)
+    {
+        if (auto* withId = dynamic_cast<const juce::HostedAudioProcessorParameter*> (&parameter))
+            return (juce::uint32) withId->getParameterID().getLargeIntValue();
+
+        return 0;
+    }
+
+    juce::VST3PluginFormat format;
+    juce::PluginDescription description;
+    std::unique_ptr<juce::AudioPluginInstance> instance;
+    juce::MidiBuffer midi;
+    juce::String errorMessage;
+};
