@@ -2,9 +2,19 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "editor/LedWidgets.h"
+#include "editor/MeterWidgets.h"
+#include "editor/VaskelLookAndFeel.h"
+
+#include <memory>
+
 class VaskelQuorlinProcessor;
 
-class VaskelQuorlinEditor : public juce::AudioProcessorEditor
+// The plug-in's window: a rack unit with an input column, seven stage columns,
+// a tempo column and an output column under a header with the meter and the
+// bypass lamp. Everything runs on the message thread.
+class VaskelQuorlinEditor : public juce::AudioProcessorEditor,
+                            public juce::Timer
 {
 public:
     explicit VaskelQuorlinEditor (VaskelQuorlinProcessor&);
@@ -13,8 +23,59 @@ public:
     void paint (juce::Graphics&) override;
     void resized() override;
 
+    void timerCallback() override;
+
 private:
+    using SliderAttachment = juce::AudioProcessorValueTreeState::SliderAttachment;
+    using ButtonAttachment = juce::AudioProcessorValueTreeState::ButtonAttachment;
+
+    void setupFader (juce::Slider& fader, juce::Label& caption, const juce::String& name);
+    void setupMiniKnob (juce::Slider& knob);
+    void setupSelector (VaskelLedStackSelector& selector, const juce::StringArray& choiceTexts, const juce::String& parameterId);
+
     VaskelQuorlinProcessor& processorRef;
+
+    // Declared before every control so that it outlives all of them.
+    VaskelLookAndFeel look;
+
+    juce::Image wordmarkImage, emblemImage;
+
+    // Written by resized, read by paint.
+    juce::Rectangle<int> headerArea, inputColumn, moduleArea, tempoColumn, outputColumn,
+                         toneColumn, modColumn, spaceColumn, echoColumn, titleArea;
+
+    juce::Slider inputFader, gateFader, driveFader, toneFader, modFader, spaceFader, echoFader, blendFader, outputFader;
+    juce::Label inputCaption, gateCaption, driveCaption, toneCaption, cabCaption, modCaption,
+                spaceCaption, echoCaption, blendCaption, outputCaption;
+
+    juce::Slider midFreqKnob, modRateKnob, preDelayKnob, feedbackKnob;
+    juce::Label midFreqCaption, modRateCaption, preDelayCaption, feedbackCaption;
+
+    VaskelLedButton driveLed, toneLed, modLed, spaceLed, echoLed, cabLed;
+
+    VaskelLedStackSelector gateSelector, driveSelector, toneSelector, cabSelector, modSelector, spaceSelector, echoSelector;
+
+    juce::ToggleButton bypassButton;
+    juce::TextButton tapButton { "TAP" };
+    juce::Label bpmLabel;
+    juce::ToggleButton syncButton { "SYNC" };
+
+    VaskelLadderMeter inputMeter, outputMeter;
+    VaskelVuArc vuMeter;
+
+    // Declared after every control, so each one unbinds its control while the
+    // control still exists.
+    std::unique_ptr<SliderAttachment> inputTrimAttachment, gateAmountAttachment, driveAmountAttachment,
+                                      toneTiltAttachment, modAmountAttachment, spaceAmountAttachment,
+                                      echoAmountAttachment, blendAttachment, outputTrimAttachment,
+                                      toneMidFreqAttachment, modRateAttachment, spacePreDelayAttachment,
+                                      echoFeedbackAttachment;
+    std::unique_ptr<ButtonAttachment> bypassAttachment, driveEnabledAttachment, toneEnabledAttachment,
+                                      modEnabledAttachment, spaceEnabledAttachment, echoEnabledAttachment,
+                                      cabEnabledAttachment;
+
+    // Lets the editor tests read the layout rectangles and reach the controls.
+    friend struct VaskelQuorlinEditorTestAccess;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VaskelQuorlinEditor)
 };

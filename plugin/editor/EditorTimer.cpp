@@ -1,0 +1,58 @@
+#include "editor/VaskelQuorlinEditor.h"
+
+#include "common/ParamIds.h"
+#include "processor/VaskelQuorlinProcessor.h"
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+// The tempo as the label shows it: the whole beats, truncated. Only a restored
+// state could hold a value without a whole part that fits an int.
+juce::String formatBpm (float bpm)
+{
+    constexpr auto intLimit = (float) std::numeric_limits<int>::max();
+
+    if (! std::isfinite (bpm) || bpm >= intLimit || bpm <= -intLimit)
+        return "--- BPM";
+
+    return juce::String ((int) bpm) + " BPM";
+}
+} // namespace
+
+// About thirty times a second: copy the meters, the manual tempo and the seven
+// choices into the widgets. Faders, knobs and switches follow their parameters
+// through their attachments instead.
+void VaskelQuorlinEditor::timerCallback()
+{
+    inputMeter.levelDb = processorRef.inputLevelDb.load();
+    inputMeter.repaint();
+
+    outputMeter.levelDb = processorRef.outputLevelDb.load();
+    outputMeter.repaint();
+
+    // A load of its own, so the two output meters may show different blocks.
+    vuMeter.levelDb = processorRef.outputLevelDb.load();
+    vuMeter.repaint();
+
+    // Its off lamp pulses with the clock; this repaint is what animates it.
+    bypassButton.repaint();
+
+    // Setting the text while the field is open would throw away what is being typed.
+    if (! bpmLabel.isBeingEdited())
+        bpmLabel.setText (formatBpm (processorRef.manualBpm.load()), juce::dontSendNotification);
+
+    const auto follow = [this] (VaskelLedStackSelector& selector, const juce::String& parameterId)
+    {
+        selector.setSelectedIndex ((int) processorRef.apvts.getRawParameterValue (parameterId)->load());
+    };
+
+    follow (gateSelector, ParamIds::gateMode);
+    follow (driveSelector, ParamIds::driveMode);
+    follow (toneSelector, ParamIds::toneMode);
+    follow (cabSelector, ParamIds::cabMode);
+    follow (modSelector, ParamIds::modMode);
+    follow (spaceSelector, ParamIds::spaceMode);
+    follow (echoSelector, ParamIds::echoDivision);
+}

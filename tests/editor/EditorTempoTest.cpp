@@ -1,0 +1,236 @@
+#include "EditorTestAccess.h"
+#include "support/X11SessionAtoms.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace
+{
+double fakeNowMs = 0.0;
+double fakeClock() { return fakeNowMs; }
+
+// Label keeps its mouse handlers protected; the framework calls them through Component.
+juce::Component& asComponent (juce::Component& c) { return c; }
+
+struct TempoFixture : ::testing::Test
+{
+    TempoFixture() { processor.setTapClock (&fakeClock); }
+
+    VaskelQuorlinProcessor processor;
+    std::unique_ptr<VaskelQuorlinEditor> editor = std::make_unique<VaskelQuorlinEditor> (processor);
+    VaskelQuorlinEditorTestAccess access { *editor };
+
+    juce::Label& bpmLabel() { return access.control<juce::Label> ("bpmLabel"); }
+
+    // The tempo field needs the keyboard focus, as in a host's window: without
+    // it the label takes every keystroke as the end of the edit.
+    void putOnScreen()
+    {
+        editor->addToDesktop (juce::ComponentPeer::windowHasTitleBar);
+        editor->setVisible (true);
+        editor->toFront (true);
+        EditorTesting::dispatchPendingMessages();
+    }
+
+    // Double-clicks the label and checks that the field opened with the focus.
+    juce::TextEditor* openField()
+    {
+        auto& label = bpmLabel();
+        asComponent (label).mouseDoubleClick (EditorTesting::mouseEventAt (label, { 10.0f, 8.0f }, 2));
+        auto* field = label.getCurrentTextEditor();
+
+        if (field != nullptr)
+            EXPECT_TRUE (field->hasKeyboardFocus (false));
+
+        return field;
+    }
+
+    void tapAt (double ms)
+    {
+        fakeNowMs = ms;
+        EditorTesting::click (access.control ("tapButton"));
+    }
+
+    // Opens the tempo field with a double click, types the keys and ends the
+    // edit with Return, the way a user does.
+    void typeTempo (const juce::String& keys)
+    {
+        auto* field = openField();
+        ASSERT_NE (field, nullptr);
+
+        for (auto c : keys)
+            field->keyPressed (juce::KeyPress ((int) c, juce::ModifierKeys(), c));
+
+        field->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
+        EditorTesting::dispatchPendingMessages();
+        ASSERT_FALSE (bpmLabel().isBeingEdited());
+    }
+};
+} // namespace
+
+TEST_F (TempoFixture, TheLabelShowsTheTruncatedTempoFromTheFirstTick)
+{
+    EXPECT_EQ (bpmLabel().getText(), "");
+
+    const std::pair<float, const char*> cases[] = {
+        { 120.0f, "120 BPM" }, { 133.33333f, "133 BPM" }, { 85.714287f, "85 BPM" },
+        { 300.0f, "300 BPM" }, { 20.0f, "20 BPM" },       { 99.999f, "99 BPM" },
+    };
+
+    for (auto& [bpm, text] : cases)
+    {
+        processor.manualBpm = bpm;
+        editor->timerCallback();
+        EXPECT_EQ (bpmLabel().getText(), text);
+    }
+}
+
+TEST_F (TempoFixture, TapsSetTheTempoFromTheirInterval)
+{
+    // The first tap only records its time (the clock has run for a while).
+    tapAt (100000.0);
+    EXPECT_EQ (processor.manualBpm.load(), 120.0f);
+
+    tapAt (100450.0);
+    EXPECT_FLOAT_EQ (processor.manualBpm.load(), (float) (60000.0 / 450.0));
+    editor->timerCallback();
+    EXPECT_EQ (bpmLabel().getText(), "133 BPM");
+
+    tapAt (100650.0); // exactly 200 ms
+    EXPECT_EQ (processor.manualBpm.load(), 300.0f);
+
+    tapAt (102650.0); // exactly 2000 ms
+    EXPECT_EQ (processor.manualBpm.load(), 30.0f);
+
+    // 199 ms and 2001 ms change nothing but restart the measurement.
+    tapAt (102849.0);
+    EXPECT_EQ (processor.manualBpm.load(), 30.0f);
+    tapAt (104850.0);
+    EXPECT_EQ (processor.manualBpm.load(), 30.0f);
+    tapAt (105350.0);
+    EXPECT_EQ (processor.manualBpm.load(), 120.0f);
+    editor->timerCallback();
+    EXPECT_EQ (bpmLabel().getText(), "120 BPM");
+}
+
+TEST_F (TempoFixture, TheSyncToggleStoresTheStateItShows)
+{
+    auto& sync = access.control<juce::Button> ("syncButton");
+    ASSERT_TRUE (sync.getToggleState());
+
+    EditorTesting::click (sync);
+    EXPECT_FALSE (sync.getToggleState());
+    EXPECT_FALSE (processor.hostSyncEnabled.load());
+
+    // A change from elsewhere is not shown: the next click stores the inverse
+    // of what the toggle shows.
+    processor.hostSyncEnabled = true;
+    editor->timerCallback();
+    EXPECT_FALSE (sync.getToggleState());
+    EditorTesting::click (sync);
+    EXPECT_TRUE (processor.hostSyncEnabled.load());
+}
+
+TEST_F (TempoFixture, TypedTempoGoesThroughTheProcessorsClamp)
+{
+    if (! EditorTesting::hasDisplay())
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+
+    putOnScreen();
+    editor->timerCallback();
+
+    typeTempo ("250");
+    EXPECT_EQ (processor.manualBpm.load(), 250.0f);
+    editor->timerCallback();
+    EXPECT_EQ (bpmLabel().getText(), "250 BPM");
+
+    typeTempo ("5");
+    EXPECT_EQ (processor.manualBpm.load(), 20.0f);
+
+    typeTempo ("999");
+    EXPECT_EQ (processor.manualBpm.load(), 300.0f);
+
+    // Entries that read as 0 are ignored; the next tick shows the tempo again.
+    typeTempo ("0");
+    EXPECT_EQ (processor.manualBpm.load(), 300.0f);
+    editor->timerCallback();
+    EXPECT_EQ (bpmLabel().getText(), "300 BPM");
+
+    typeTempo ("000");
+    EXPECT_EQ (processor.manualBpm.load(), 300.0f);
+}
+
+TEST_F (TempoFixture, TheFieldTakesAtMostThreeDigitsAndNothingElse)
+{
+    if (! EditorTesting::hasDisplay())
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+
+    putOnScreen();
+    editor->timerCallback();
+    auto& label = bpmLabel();
+
+    // A single click does not open the field.
+    asComponent (label).mouseDown (EditorTesting::mouseEventAt (label, { 10.0f, 8.0f }));
+    asComponent (label).mouseUp (EditorTesting::mouseEventAt (label, { 10.0f, 8.0f }));
+    EXPECT_FALSE (label.isBeingEdited());
+
+    auto* field = openField();
+    ASSERT_NE (field, nullptr);
+
+    // It opens with the shown text, all selected, so the first digit replaces it.
+    EXPECT_EQ (field->getText(), "120 BPM");
+    EXPECT_EQ (field->getHighlightedRegion(), juce::Range<int> (0, 7));
+
+    for (auto c : juce::String ("1a2-34 5"))
+        field->keyPressed (juce::KeyPress ((int) c, juce::ModifierKeys(), c));
+    EXPECT_EQ (field->getText(), "123");
+
+    field->insertTextAtCaret ("9x");
+    EXPECT_EQ (field->getText(), "123");
+
+    field->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
+    EditorTesting::dispatchPendingMessages();
+    EXPECT_EQ (processor.manualBpm.load(), 123.0f);
+}
+
+TEST_F (TempoFixture, TicksLeaveTheFieldAloneWhileItIsEdited)
+{
+    if (! EditorTesting::hasDisplay())
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+
+    putOnScreen();
+    editor->timerCallback();
+    auto& label = bpmLabel();
+
+    auto* field = openField();
+    ASSERT_NE (field, nullptr);
+    field->keyPressed (juce::KeyPress ('8', juce::ModifierKeys(), '8'));
+
+    processor.manualBpm = 95.0f;
+    editor->timerCallback();
+
+    EXPECT_TRUE (label.isBeingEdited());
+    EXPECT_EQ (label.getCurrentTextEditor(), field);
+    EXPECT_EQ (field->getText(), "8");
+    EXPECT_EQ (label.getText(), "120 BPM");
+
+    // Escape ends the edit without taking the text; the next tick catches up.
+    field->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
+    EditorTesting::dispatchPendingMessages();
+    EXPECT_FALSE (label.isBeingEdited());
+    EXPECT_EQ (processor.manualBpm.load(), 95.0f);
+    editor->timerCallback();
+    EXPECT_EQ (label.getText(), "95 BPM");
+}
+
+TEST_F (TempoFixture, MetersShowTheProcessorsLevels)
+{
+    processor.inputLevelDb = -18.0f;
+    processor.outputLevelDb = -3.0f;
+    editor->timerCallback();
+
+    EXPECT_EQ (access.control<VaskelLadderMeter> ("inputMeter").levelDb, -18.0f);
+    EXPECT_EQ (access.control<VaskelLadderMeter> ("outputMeter").levelDb, -3.0f);
+    EXPECT_EQ (access.control<VaskelVuArc> ("vuMeter").levelDb, -3.0f);
+}
