@@ -9,7 +9,8 @@
 // Xvfb resets itself, and forgets its atoms, when its last client leaves.
 // Harmless when the atoms already exist.
 //
-// Include this header in exactly one source file of a test binary.
+// Include this header in the test sources that show windows; the atoms are
+// created once per test binary.
 
 #if defined(__linux__)
 
