@@ -80,8 +80,8 @@ struct VaskelQuorlinEditorTestAccess
         throw std::runtime_error (("no control " + name).toStdString());
     }
 
-    const juce::Image& wordmarkImage() const { return editor.wordmarkImage; }
-    const juce::Image& emblemImage() const { return editor.emblemImage; }
+    juce::Image& wordmarkImage() const { return editor.wordmarkImage; }
+    juce::Image& emblemImage() const { return editor.emblemImage; }
 
     VaskelQuorlinEditor& editor;
 };
