@@ -131,5 +131,8 @@ private:
     int preparedBlockSize = 0;
     MillisecondClock tapClock = &juce::Time::getMillisecondCounterHiRes;
 
+    // Lets the processor tests read storage sizes that no output reveals.
+    friend struct VaskelQuorlinProcessorTestAccess;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VaskelQuorlinProcessor)
 };
