@@ -111,11 +111,6 @@ inline void click (juce::Component& target)
     target.mouseUp (mouseEventAt (target, centre));
 }
 
-inline bool hasDisplay()
-{
-    return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty();
-}
-
 // Runs every message already posted to the message thread.
 inline void dispatchPendingMessages()
 {
