@@ -191,7 +191,17 @@ void run (Vst::IEditController& controller, host::CheckReport& report, const std
 
         if (! children.empty())
         {
-            const auto capture = captureWindow (children.front(), host::PluginModule::toWindowsPath (outDir) + "\\editor.bmp");
+            // Painting is asynchronous: on a busy machine the first frame may
+            // take a while, so look again (for at most ten seconds).
+            const auto bitmapPath = host::PluginModule::toWindowsPath (outDir) + "\\editor.bmp";
+            auto capture = captureWindow (children.front(), bitmapPath);
+
+            for (int attempt = 0; attempt < 20 && capture.distinctColours <= 1; ++attempt)
+            {
+                dispatchMessages (500);
+                capture = captureWindow (children.front(), bitmapPath);
+            }
+
             report.check (capture.distinctColours > 1, "editor paints its window",
                           std::to_string (capture.width) + " x " + std::to_string (capture.height) + ", "
                               + std::to_string (capture.distinctColours) + (capture.distinctColours >= 4096 ? "+" : "")
