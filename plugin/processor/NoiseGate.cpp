@@ -68,17 +68,27 @@ Settings makeSettings (float amountPercent, int modeIndex, double sampleRate) no
     return settings;
 }
 
-void processChannel (float* samples, int numSamples, const Settings& settings, ChannelState state) noexcept
+namespace
 {
-    // Locals, so the compiler need not assume the state aliases the samples.
-    float envelope = state.envelope;
-    float gain = state.gain;
-    int holdCounter = state.holdCounter;
-    bool open = state.open;
-
-    for (int i = 0; i < numSamples; ++i)
+// One channel's state held in locals for the length of a block, so that the
+// compiler need not assume it aliases the samples.
+struct RunningChannel
+{
+    explicit RunningChannel (ChannelState s) noexcept
+        : state (s), envelope (s.envelope), gain (s.gain), holdCounter (s.holdCounter), open (s.open)
     {
-        const float input = samples[i];
+    }
+
+    ~RunningChannel()
+    {
+        state.envelope = envelope;
+        state.gain = gain;
+        state.holdCounter = holdCounter;
+        state.open = open;
+    }
+
+    forcedinline float process (float input, const Settings& settings) noexcept
+    {
         const float magnitude = std::abs (input);
 
         const float envelopeCoefficient = magnitude > envelope ? settings.envelopeAttack : settings.envelopeRelease;
@@ -109,13 +119,38 @@ void processChannel (float* samples, int numSamples, const Settings& settings, C
         const float gainCoefficient = target > gain ? settings.gainAttack : settings.gainRelease;
         gain = (target - gain) * gainCoefficient + gain;
 
-        samples[i] = gain * input;
+        return gain * input;
     }
 
-    state.envelope = envelope;
-    state.gain = gain;
-    state.holdCounter = holdCounter;
-    state.open = open;
+    ChannelState state;
+    float envelope;
+    float gain;
+    int holdCounter;
+    bool open;
+};
+} // namespace
+
+void processChannel (float* samples, int numSamples, const Settings& settings, ChannelState state) noexcept
+{
+    RunningChannel channel (state);
+
+    for (int i = 0; i < numSamples; ++i)
+        samples[i] = channel.process (samples[i], settings);
+}
+
+void processChannelPair (float* left, float* right, int numSamples, const Settings& settings, ChannelState leftState,
+                         ChannelState rightState) noexcept
+{
+    // The two channels' recursions are independent: stepping them side by side
+    // lets the processor overlap them.
+    RunningChannel leftChannel (leftState);
+    RunningChannel rightChannel (rightState);
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        left[i] = leftChannel.process (left[i], settings);
+        right[i] = rightChannel.process (right[i], settings);
+    }
 }
 } // namespace NoiseGate
 
@@ -127,9 +162,13 @@ void VaskelQuorlinProcessor::processNoiseGate (juce::AudioBuffer<float>& buffer)
 
     // Only the two channels of the supported layouts have gate state; any
     // further channel passes ungated.
-    const int numGated = juce::jmin (buffer.getNumChannels(), 2);
+    const int numSamples = buffer.getNumSamples();
 
-    for (int ch = 0; ch < numGated; ++ch)
-        NoiseGate::processChannel (buffer.getWritePointer (ch), buffer.getNumSamples(), settings,
-                                   { gateEnvelope[ch], gateGain[ch], gateHoldCounter[ch], gateOpen[ch] });
+    if (buffer.getNumChannels() >= 2)
+        NoiseGate::processChannelPair (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples, settings,
+                                       { gateEnvelope[0], gateGain[0], gateHoldCounter[0], gateOpen[0] },
+                                       { gateEnvelope[1], gateGain[1], gateHoldCounter[1], gateOpen[1] });
+    else if (buffer.getNumChannels() == 1)
+        NoiseGate::processChannel (buffer.getWritePointer (0), numSamples, settings,
+                                   { gateEnvelope[0], gateGain[0], gateHoldCounter[0], gateOpen[0] });
 }

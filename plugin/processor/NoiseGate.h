@@ -58,4 +58,9 @@ struct ChannelState
 
 // Gates numSamples samples in place.
 void processChannel (float* samples, int numSamples, const Settings& settings, ChannelState state) noexcept;
+
+// Gates two channels, each with its own state, exactly as two processChannel
+// calls would.
+void processChannelPair (float* left, float* right, int numSamples, const Settings& settings, ChannelState leftState,
+                         ChannelState rightState) noexcept;
 } // namespace NoiseGate

@@ -276,6 +276,34 @@ TEST (NoiseGate, LinearLevelTestMatchesTheDecibelComparison)
     EXPECT_GT (nearThreshold, 10000);
 }
 
+TEST (NoiseGate, ChannelPairGatesEachChannelOnItsOwn)
+{
+    const auto settings = NoiseGate::makeSettings (40.0f, 1, 48000.0);
+    auto loud = Signals::noise (1, 20000, 0.3f, 1);
+    auto bursts = Signals::noise (1, 20000, 0.3f, 2);
+    bursts.clear (0, 5000, 10000);
+
+    std::vector<float> left (loud.getReadPointer (0), loud.getReadPointer (0) + 20000);
+    std::vector<float> right (bursts.getReadPointer (0), bursts.getReadPointer (0) + 20000);
+    auto leftAlone = left, rightAlone = right;
+
+    float envelope[4] {}, gain[4] {};
+    int holdCounter[4] {};
+    bool open[4] {};
+    const auto state = [&] (int i) { return NoiseGate::ChannelState { envelope[i], gain[i], holdCounter[i], open[i] }; };
+
+    for (int start = 0; start < 20000; start += 700)
+    {
+        const int n = juce::jmin (700, 20000 - start);
+        NoiseGate::processChannelPair (left.data() + start, right.data() + start, n, settings, state (0), state (1));
+        NoiseGate::processChannel (leftAlone.data() + start, n, settings, state (2));
+        NoiseGate::processChannel (rightAlone.data() + start, n, settings, state (3));
+    }
+
+    EXPECT_TRUE (left == leftAlone);
+    EXPECT_TRUE (right == rightAlone);
+}
+
 TEST (NoiseGateChain, SilenceAndLevelsBelowTheThresholdLeaveExactZeros)
 {
     ProcessorRig rig (44100.0, 512);
