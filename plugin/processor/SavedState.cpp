@@ -6,6 +6,9 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <set>
+#include <utility>
+#include <vector>
 
 // The state chunk is the framework's binary XML wrapper around the parameter
 // tree, with the two tempo settings as attributes of its root. Its bytes are a
@@ -72,6 +75,38 @@ std::optional<float> toFiniteFloat (double value)
         return value < 0.0 ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
 
     return {};
+}
+
+// Keeps only the first of repeated attributes, in every element. Readers take
+// the first one (getDoubleAttribute, a value tree's getProperty), but when the
+// tree is written out again a later one would overwrite it, so the next save
+// would hold a value nobody read. Recursion is bounded by the nesting check.
+void removeRepeatedAttributes (juce::XmlElement& element)
+{
+    std::set<juce::String> names;
+    bool repeated = false;
+
+    for (int i = 0; i < element.getNumAttributes() && ! repeated; ++i)
+        repeated = ! names.insert (element.getAttributeName (i)).second;
+
+    if (repeated)
+    {
+        std::vector<std::pair<juce::String, juce::String>> firstOfEach;
+        names.clear();
+
+        for (int i = 0; i < element.getNumAttributes(); ++i)
+            if (names.insert (element.getAttributeName (i)).second)
+                firstOfEach.emplace_back (element.getAttributeName (i), element.getAttributeValue (i));
+
+        element.removeAllAttributes();
+
+        for (const auto& [name, value] : firstOfEach)
+            element.setAttribute (name, value);
+    }
+
+    for (auto* child : element.getChildIterator())
+        if (! child->isTextElement())
+            removeRepeatedAttributes (*child);
 }
 
 // The value the parameter tree leaves a parameter at when it connects the
@@ -172,6 +207,8 @@ void VaskelQuorlinProcessor::setStateInformation (const void* data, int sizeInBy
 
     if (xml == nullptr)
         return;
+
+    removeRepeatedAttributes (*xml);
 
     // The tempo settings change before the parameters do.
     if (const auto bpm = toFiniteFloat (xml->getDoubleAttribute (manualBpmAttribute, defaultManualBpm)))

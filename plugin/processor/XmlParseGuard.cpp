@@ -337,13 +337,14 @@ private:
             skipNextWhiteSpace();
             auto nextChar = *input;
 
-            if (nextChar == '"' || nextChar == '\'')
-            {
-                readQuotedString();
+            // Anything but a quoted value ends the tag.
+            if (nextChar != '"' && nextChar != '\'')
+                return Head::closed;
 
-                if (mustStop())
-                    return Head::closed;
-            }
+            readQuotedString();
+
+            if (mustStop())
+                return Head::closed;
         }
     }
 

@@ -430,6 +430,28 @@ TEST (SavedState, ForeignRootTagElementsAndAttributesAreKeptAndWrittenBack)
     EXPECT_EQ (chunkText (saveState (processor)), expected + "</SOMETHING>");
 }
 
+TEST (SavedState, RepeatedAttributesCountOnceWithTheFirstValue)
+{
+    VaskelQuorlinProcessor processor;
+    restoreState (processor, chunkFromText ("<PARAMETERS manualBpm=\"99\" manualBpm=\"50\" z=\"1\" z=\"2\">"
+                                            "<PARAM id=\"blend\" value=\"20\" value=\"60\"/>"
+                                            "<PARAM id=\"echoAmount\" id=\"blend\" value=\"70\"/></PARAMETERS>"));
+
+    EXPECT_EQ (processor.manualBpm.load(), 99.0f);
+    EXPECT_EQ (plainValue (processor, ParamIds::blend), 20.0f);
+    EXPECT_EQ (plainValue (processor, ParamIds::echoAmount), 70.0f);
+
+    const auto saved = saveState (processor);
+    EXPECT_TRUE (chunkText (saved).startsWith ("<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS manualBpm=\"99.0\" z=\"1\" "
+                                               "hostSyncEnabled=\"1\"><PARAM id=\"blend\" value=\"20.0\"/>"
+                                               "<PARAM id=\"echoAmount\" value=\"70.0\"/>"))
+        << chunkText (saved);
+
+    VaskelQuorlinProcessor other;
+    restoreState (other, saved);
+    EXPECT_TRUE (saveState (other) == saved);
+}
+
 TEST (SavedState, LengthFieldBeyondTheChunkReadsOnlyTheBytesPresent)
 {
     VaskelQuorlinProcessor processor;

@@ -106,6 +106,8 @@ TEST (XmlParseGuard, HazardsOfTheParser)
         { "<a>&<b>&#x;</a>", true, false, false }, // inside an entity parsed as elements
         { "<a><?pi?>text</a>", false, true, false },
         { "<a><b><?pi?>text</b></a>", false, true, false },
+        // An attribute without quotes ends the tag; what follows is text.
+        { "<a><b x=y <?pi?> =\"1\"/></a>", false, true, false },
         { "<!DOCTYPE a [<!ENTITY e \"&xe;\">]><a>&e;</a>", false, false, true },
         { "  <!-- c --> <!DOCTYPE a><a/>", false, false, true },
     };
