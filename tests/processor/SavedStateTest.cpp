@@ -488,7 +488,7 @@ TEST (SavedState, UnreadableChunksChangeNothing)
         // text, expand entities without end, loop for ever or run out of stack.
         { "invalid UTF-8", chunkFromBytes ("<PARAMETERS manualBpm=\"99\" x=\"\xff\"/>") },
         { "overlong UTF-8", chunkFromBytes ("<PARAMETERS manualBpm=\"99\" x=\"\xc0\xbc\"/>") },
-        { "truncated UTF-8 at the end", chunkFromBytes ("<PARAMETERS manualBpm=\"99\" x=\"\xf0") },
+        { "truncated UTF-8 at the end", chunkFromBytes ("<PARAMETERS manualBpm=\"99\" x=\"\xc3") },
         { "character reference at the very end", chunkFromText ("<PARAMETERS manualBpm=\"99\" x=\"&#x") },
         { "document type", chunkFromText ("<!DOCTYPE p [<!ENTITY a \"&xa;\">]><PARAMETERS manualBpm=\"99\" x=\"&a;\"/>") },
         { "processing instruction before text", chunkFromText ("<PARAMETERS manualBpm=\"99\"><?pi?>text</PARAMETERS>") },
