@@ -161,7 +161,7 @@ TEST (ChainBlend, AtZeroLeavesThePostCabinetSignalWithoutEffects)
 
     ProcessorRig effectsOff;
     effectsOff.set (everyStageOn);
-    effectsOff.set (allSendsOff);
+    effectsOff.set (allSendsOff());
     effectsOff.set (ParamIds::blend, 100.0f);
 
     const auto blended = effectsOn.run (input);
@@ -188,7 +188,7 @@ TEST (ChainBeforePrepare, SkipsTheEffectSends)
         setPlain (withSends, id, value);
         setPlain (withoutSends, id, value);
     }
-    for (const auto& [id, value] : allSendsOff)
+    for (const auto& [id, value] : allSendsOff())
         setPlain (withoutSends, id, value);
 
     auto output = input, expected = input;

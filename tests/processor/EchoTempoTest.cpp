@@ -62,11 +62,11 @@ protected:
         const auto input = noiseBurst (leadIn + repeats * delay + burstLength + blockSize);
 
         ProcessorRig without (sampleRate, blockSize);
-        without.set (allSendsOff);
+        without.set (allSendsOff());
         post = without.run (input);
 
         ProcessorRig withEcho (sampleRate, blockSize);
-        withEcho.set (allSendsOff);
+        withEcho.set (allSendsOff());
         withEcho.set ({ { ParamIds::echoEnabled, 1.0f },
                         { ParamIds::echoAmount, amount * 100.0f },
                         { ParamIds::echoFeedback, feedback * 100.0f } });
@@ -170,16 +170,16 @@ TEST (EchoSend, RepeatsTheSendNotTheOtherEffects)
                                      { ParamIds::modAmount, 100.0f } };
 
     ProcessorRig othersOnly (sampleRate, blockSize);
-    othersOnly.set (allSendsOff);
+    othersOnly.set (allSendsOff());
     othersOnly.set (others);
 
     ProcessorRig withEcho (sampleRate, blockSize);
-    withEcho.set (allSendsOff);
+    withEcho.set (allSendsOff());
     withEcho.set (others);
     withEcho.set ({ { ParamIds::echoEnabled, 1.0f }, { ParamIds::echoAmount, 100.0f }, { ParamIds::echoFeedback, 0.0f } });
 
     ProcessorRig without (sampleRate, blockSize);
-    without.set (allSendsOff);
+    without.set (allSendsOff());
 
     const auto post = without.run (input);
     const auto echo = difference (withEcho.run (input), othersOnly.run (input));

@@ -23,11 +23,11 @@ juce::AudioBuffer<float> contributionOf (const ParameterSettings& settings, cons
                                          bool monoInput = false)
 {
     ProcessorRig withSends (sampleRate, blockSize, monoInput);
-    withSends.set (allSendsOff);
+    withSends.set (allSendsOff());
     withSends.set (settings);
 
     ProcessorRig without (sampleRate, blockSize, monoInput);
-    without.set (allSendsOff);
+    without.set (allSendsOff());
 
     return difference (withSends.run (input), without.run (input));
 }
@@ -35,7 +35,7 @@ juce::AudioBuffer<float> contributionOf (const ParameterSettings& settings, cons
 juce::AudioBuffer<float> postCabinet (const juce::AudioBuffer<float>& input)
 {
     ProcessorRig rig (sampleRate, blockSize);
-    rig.set (allSendsOff);
+    rig.set (allSendsOff());
     return rig.run (input);
 }
 
@@ -80,7 +80,7 @@ TEST_P (SpaceCharacters, AddTheWetReverbOfTheirSettings)
     const auto input = burstInput();
 
     ProcessorRig withSpace (sampleRate, blockSize);
-    withSpace.set (allSendsOff);
+    withSpace.set (allSendsOff());
     withSpace.set ({ { ParamIds::spaceEnabled, 1.0f }, { ParamIds::spaceAmount, amount * 100.0f } });
     if (character.modeValue <= 2.0f)
         withSpace.set (ParamIds::spaceMode, character.modeValue);
@@ -136,7 +136,7 @@ TEST_P (ModulationCharacters, AddTheFullyWetEffectOfTheirSettings)
     const auto input = burstInput();
 
     ProcessorRig withMod (sampleRate, blockSize);
-    withMod.set (allSendsOff);
+    withMod.set (allSendsOff());
     withMod.set ({ { ParamIds::modEnabled, 1.0f }, { ParamIds::modAmount, 100.0f }, { ParamIds::modRate, rateHz } });
     if (character.modeValue <= 2.0f)
         withMod.set (ParamIds::modMode, character.modeValue);
@@ -284,11 +284,11 @@ TEST (SpaceSend, MonoInputStillGetsAStereoReverb)
     const ParameterSettings space { { ParamIds::spaceEnabled, 1.0f }, { ParamIds::spaceAmount, 100.0f } };
 
     ProcessorRig without (sampleRate, blockSize, true);
-    without.set (allSendsOff);
+    without.set (allSendsOff());
     const auto post = without.run (input);
 
     ProcessorRig withSpace (sampleRate, blockSize, true);
-    withSpace.set (allSendsOff);
+    withSpace.set (allSendsOff());
     withSpace.set (space);
     const auto added = difference (withSpace.run (input), post);
 
@@ -310,7 +310,7 @@ TEST (ModulationSend, ChorusAndFlangerShareOneObject)
     const auto input = windowedBurst (2, change + 8192, leadIn, 2 * 8192);
 
     ProcessorRig switched (sampleRate, blockSize);
-    switched.set (allSendsOff);
+    switched.set (allSendsOff());
     switched.set ({ { ParamIds::modEnabled, 1.0f }, { ParamIds::modAmount, 100.0f }, { ParamIds::modMode, 0.0f } });
     auto output = input;
     switched.process (output, 0, change);
@@ -428,16 +428,16 @@ TEST_P (SendPauses, ResumeFromTheStateTheyStoppedIn)
     const auto input = windowedBurst (2, pauseStart + pauseLength + window, leadIn, pauseStart - filterMargin - leadIn);
 
     ProcessorRig without (sampleRate, blockSize);
-    without.set (allSendsOff);
+    without.set (allSendsOff());
     const auto post = without.run (input);
 
     ProcessorRig continuous (sampleRate, blockSize);
-    continuous.set (allSendsOff);
+    continuous.set (allSendsOff());
     continuous.set (pause.running);
     const auto continuousAdded = difference (continuous.run (input), post);
 
     ProcessorRig paused (sampleRate, blockSize);
-    paused.set (allSendsOff);
+    paused.set (allSendsOff());
     paused.set (pause.running);
     auto pausedOutput = input;
     paused.process (pausedOutput, 0, pauseStart);

@@ -62,7 +62,7 @@ struct HostedPlugin
     }
 
     // The host-side parameter whose name (e.g. "Drive") or host parameter ID
-    // (the decimal VST3 ID, e.g. "1652126835") matches; nullptr if none.
+    // (the decimal VST3 ID, e.g. "1652125811") matches; nullptr if none.
     juce::AudioProcessorParameter* findParameter (const juce::String& nameOrId) const
     {
         for (auto* parameter : instance->getParameters())

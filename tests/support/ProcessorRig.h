@@ -81,10 +81,12 @@ public:
     const int blockSize;
 };
 
-// Every send off: what is left is the post-cabinet signal.
-inline const ParameterSettings allSendsOff { { ParamIds::spaceEnabled, 0.0f },
-                                             { ParamIds::modEnabled, 0.0f },
-                                             { ParamIds::echoEnabled, 0.0f } };
+// Every send off: what is left is the post-cabinet signal. A function, not a
+// variable, so it never runs before the identifier strings are constructed.
+inline ParameterSettings allSendsOff()
+{
+    return { { ParamIds::spaceEnabled, 0.0f }, { ParamIds::modEnabled, 0.0f }, { ParamIds::echoEnabled, 0.0f } };
+}
 
 inline juce::AudioBuffer<float> difference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
 {
