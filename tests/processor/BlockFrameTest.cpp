@@ -1,6 +1,7 @@
 #include "processor/VaskelQuorlinProcessor.h"
 
 #include "common/ParamIds.h"
+#include "support/BufferExpectations.h"
 #include "support/ParameterHelpers.h"
 #include "support/Signals.h"
 
@@ -55,16 +56,6 @@ void switchEveryStageOn (VaskelQuorlinProcessor& processor)
     setPlainValue (state, ParamIds::spacePreDelay, 15.0f);
     setPlainValue (state, ParamIds::echoAmount, 50.0f);
     setPlainValue (state, ParamIds::blend, 80.0f);
-}
-
-void expectIdentical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
-{
-    ASSERT_EQ (a.getNumChannels(), b.getNumChannels());
-    ASSERT_EQ (a.getNumSamples(), b.getNumSamples());
-
-    for (int ch = 0; ch < a.getNumChannels(); ++ch)
-        for (int i = 0; i < a.getNumSamples(); ++i)
-            ASSERT_EQ (a.getSample (ch, i), b.getSample (ch, i)) << "channel " << ch << ", sample " << i;
 }
 
 float levelDb (float peak) { return juce::Decibels::gainToDecibels (peak); }

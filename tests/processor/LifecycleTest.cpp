@@ -1,6 +1,7 @@
 #include "processor/VaskelQuorlinProcessor.h"
 
 #include "common/ParamIds.h"
+#include "support/BufferExpectations.h"
 #include "support/ParameterHelpers.h"
 #include "support/ProcessorTestAccess.h"
 #include "support/Signals.h"
@@ -41,16 +42,6 @@ std::vector<juce::AudioBuffer<float>> processBlocks (VaskelQuorlinProcessor& pro
     }
 
     return outputs;
-}
-
-void expectIdentical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
-{
-    ASSERT_EQ (a.getNumChannels(), b.getNumChannels());
-    ASSERT_EQ (a.getNumSamples(), b.getNumSamples());
-
-    for (int ch = 0; ch < a.getNumChannels(); ++ch)
-        for (int i = 0; i < a.getNumSamples(); ++i)
-            ASSERT_EQ (a.getSample (ch, i), b.getSample (ch, i)) << "channel " << ch << ", sample " << i;
 }
 
 // Every stage on with a clearly audible amount, so that each of them holds
