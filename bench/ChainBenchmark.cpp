@@ -42,11 +42,17 @@ const std::vector<Step> chainSteps {
     { "drive", { { ParamIds::driveEnabled, 1.0f }, { ParamIds::driveAmount, 60.0f }, { ParamIds::driveMode, 0.0f } } },
     { "tone", { { ParamIds::toneEnabled, 1.0f }, { ParamIds::toneTilt, 3.0f } } },
     { "cabinet", { { ParamIds::cabEnabled, 1.0f }, { ParamIds::cabMode, 0.0f } } },
-    { "space", { { ParamIds::spaceEnabled, 1.0f }, { ParamIds::spaceAmount, 40.0f }, { ParamIds::spaceMode, 2.0f },
-                 { ParamIds::spacePreDelay, 120.0f } } },
+    { "space",
+      { { ParamIds::spaceEnabled, 1.0f },
+        { ParamIds::spaceAmount, 40.0f },
+        { ParamIds::spaceMode, 2.0f },
+        { ParamIds::spacePreDelay, 120.0f } } },
     { "modulation", { { ParamIds::modEnabled, 1.0f }, { ParamIds::modAmount, 50.0f }, { ParamIds::modMode, 0.0f } } },
-    { "echo", { { ParamIds::echoEnabled, 1.0f }, { ParamIds::echoAmount, 40.0f }, { ParamIds::echoDivision, 1.0f },
-                { ParamIds::echoFeedback, 50.0f } } },
+    { "echo",
+      { { ParamIds::echoEnabled, 1.0f },
+        { ParamIds::echoAmount, 40.0f },
+        { ParamIds::echoDivision, 1.0f },
+        { ParamIds::echoFeedback, 50.0f } } },
 };
 
 Settings settingsUpTo (size_t lastStep)
@@ -69,7 +75,8 @@ Settings withBypass (Settings settings)
 // to keep the gate open.
 struct InputLoop
 {
-    InputLoop() : source (numChannels, (int) sampleRate * 10)
+    InputLoop()
+        : source (numChannels, (int) sampleRate * 10)
     {
         juce::Random random (4711);
         for (int ch = 0; ch < numChannels; ++ch)
@@ -95,7 +102,8 @@ struct InputLoop
 
 struct ProcessorUnderTest
 {
-    ProcessorUnderTest (const Settings& settings, int blockSize) : buffer (numChannels, blockSize)
+    ProcessorUnderTest (const Settings& settings, int blockSize)
+        : buffer (numChannels, blockSize)
     {
         for (const auto& [id, value] : settings)
         {
@@ -150,14 +158,18 @@ public:
         driveGain = juce::Decibels::decibelsToGain (0.6f * 40.0f);
         compensation = 1.0f / std::sqrt (driveGain);
 
-        *filters[0].state = *Coefficients::makeLowShelf (sampleRate, 400.0f, 0.7071f, juce::Decibels::decibelsToGain (-1.5f));
-        *filters[1].state = *Coefficients::makeHighShelf (sampleRate, 2000.0f, 0.7071f, juce::Decibels::decibelsToGain (1.5f));
-        *filters[2].state = *Coefficients::makePeakFilter (sampleRate, 800.0f, 1.0f, juce::Decibels::decibelsToGain (4.0f));
+        *filters[0].state =
+            *Coefficients::makeLowShelf (sampleRate, 400.0f, 0.7071f, juce::Decibels::decibelsToGain (-1.5f));
+        *filters[1].state =
+            *Coefficients::makeHighShelf (sampleRate, 2000.0f, 0.7071f, juce::Decibels::decibelsToGain (1.5f));
+        *filters[2].state =
+            *Coefficients::makePeakFilter (sampleRate, 800.0f, 1.0f, juce::Decibels::decibelsToGain (4.0f));
         *filters[3].state = *Coefficients::makeHighPass (sampleRate, 120.0f);
         *filters[4].state = *Coefficients::makeHighPass (sampleRate, 120.0f);
         *filters[5].state = *Coefficients::makeLowPass (sampleRate, 6500.0f);
         *filters[6].state = *Coefficients::makeLowPass (sampleRate, 6500.0f);
-        *filters[7].state = *Coefficients::makePeakFilter (sampleRate, 3000.0f, 1.0f, juce::Decibels::decibelsToGain (2.0f));
+        *filters[7].state =
+            *Coefficients::makePeakFilter (sampleRate, 3000.0f, 1.0f, juce::Decibels::decibelsToGain (2.0f));
 
         for (auto& filter : filters)
             filter.prepare (spec);
@@ -270,7 +282,9 @@ private:
     using Filter = juce::dsp::ProcessorDuplicator<juce::dsp::IIR::Filter<float>, juce::dsp::IIR::Coefficients<float>>;
     using Delay = juce::dsp::DelayLine<float, juce::dsp::DelayLineInterpolationTypes::Linear>;
 
-    juce::dsp::Oversampling<float> oversampler { numChannels, 2, juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true, true };
+    juce::dsp::Oversampling<float> oversampler { numChannels, 2,
+                                                 juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true,
+                                                 true };
     juce::dsp::WaveShaper<float, float (*) (float)> shaper { nullptr };
     float driveGain = 1.0f, compensation = 1.0f;
     Filter filters[8];
@@ -283,7 +297,10 @@ private:
 
 struct FloorUnderTest
 {
-    FloorUnderTest (FloorChain::Stage lastStage, int blockSize) : floor (blockSize), last (lastStage), buffer (numChannels, blockSize)
+    FloorUnderTest (FloorChain::Stage lastStage, int blockSize)
+        : floor (blockSize)
+        , last (lastStage)
+        , buffer (numChannels, blockSize)
     {
         for (int done = 0; done < (int) sampleRate / 2; done += blockSize)
             processNext();
@@ -306,7 +323,8 @@ void addRateCounters (benchmark::State& state, int blockSize)
 {
     state.SetItemsProcessed (state.iterations() * blockSize);
     // Seconds of audio per second of processing.
-    state.counters["realtime_x"] = benchmark::Counter ((double) blockSize / sampleRate, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["realtime_x"] =
+        benchmark::Counter ((double) blockSize / sampleRate, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 template <typename UnderTest>
@@ -357,7 +375,8 @@ void benchmarkChainBlockTimes (benchmark::State& state, const Settings& settings
     }
 
     std::sort (seconds.begin(), seconds.end());
-    const auto percentile = [&seconds] (double p) { return seconds[(size_t) std::floor (p * (double) (seconds.size() - 1))]; };
+    const auto percentile = [&seconds] (double p)
+    { return seconds[(size_t) std::floor (p * (double) (seconds.size() - 1))]; };
     const double budget = (double) blockSize / sampleRate;
 
     state.counters["p50_us"] = percentile (0.50) * 1.0e6;
@@ -372,13 +391,15 @@ void benchmarkChainBlockTimes (benchmark::State& state, const Settings& settings
 void benchmarkParameterLookups (benchmark::State& state)
 {
     VaskelQuorlinProcessor processor;
-    const juce::String* ids[] = { &ParamIds::bypass,       &ParamIds::inputTrim,    &ParamIds::gateAmount,   &ParamIds::gateMode,
-                                  &ParamIds::driveEnabled, &ParamIds::driveAmount,  &ParamIds::driveMode,    &ParamIds::toneEnabled,
-                                  &ParamIds::toneTilt,     &ParamIds::toneMode,     &ParamIds::toneMidFreq,  &ParamIds::cabEnabled,
-                                  &ParamIds::cabMode,      &ParamIds::spaceEnabled, &ParamIds::spaceAmount,  &ParamIds::spaceMode,
-                                  &ParamIds::spacePreDelay, &ParamIds::modEnabled,  &ParamIds::modAmount,    &ParamIds::modMode,
-                                  &ParamIds::modRate,      &ParamIds::echoEnabled,  &ParamIds::echoAmount,   &ParamIds::echoDivision,
-                                  &ParamIds::echoFeedback, &ParamIds::blend,        &ParamIds::outputTrim };
+    const juce::String* ids[] = { &ParamIds::bypass,       &ParamIds::inputTrim,     &ParamIds::gateAmount,
+                                  &ParamIds::gateMode,     &ParamIds::driveEnabled,  &ParamIds::driveAmount,
+                                  &ParamIds::driveMode,    &ParamIds::toneEnabled,   &ParamIds::toneTilt,
+                                  &ParamIds::toneMode,     &ParamIds::toneMidFreq,   &ParamIds::cabEnabled,
+                                  &ParamIds::cabMode,      &ParamIds::spaceEnabled,  &ParamIds::spaceAmount,
+                                  &ParamIds::spaceMode,    &ParamIds::spacePreDelay, &ParamIds::modEnabled,
+                                  &ParamIds::modAmount,    &ParamIds::modMode,       &ParamIds::modRate,
+                                  &ParamIds::echoEnabled,  &ParamIds::echoAmount,    &ParamIds::echoDivision,
+                                  &ParamIds::echoFeedback, &ParamIds::blend,         &ParamIds::outputTrim };
 
     for (auto _ : state)
         for (const auto* id : ids)
@@ -418,7 +439,10 @@ public:
 
     bool has (const std::string& key) const { return medianNs.count (key) > 0; }
     double blockNs (const std::string& key) const { return medianNs.at (key); }
-    double fastestBlockNs (const std::string& key) const { return fastestNs.count (key) > 0 ? fastestNs.at (key) : blockNs (key); }
+    double fastestBlockNs (const std::string& key) const
+    {
+        return fastestNs.count (key) > 0 ? fastestNs.at (key) : blockNs (key);
+    }
     double counter (const std::string& key, const std::string& name) const { return counters.at (key).at (name); }
 
 private:
@@ -442,7 +466,8 @@ std::string key (const std::string& name, int blockSize) { return name + "/" + s
 std::string loadAverage()
 {
     const juce::File file ("/proc/loadavg");
-    return file.existsAsFile() ? file.loadFileAsString().upToFirstOccurrenceOf (" ", false, false).toStdString() : "n/a";
+    return file.existsAsFile() ? file.loadFileAsString().upToFirstOccurrenceOf (" ", false, false).toStdString()
+                               : "n/a";
 }
 
 void printSummary (const SummaryReporter& results, const std::string& loadBefore)
@@ -452,12 +477,13 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
                  juce::SystemStats::getCpuModel().toRawUTF8(), juce::SystemStats::getNumCpus(), loadBefore.c_str(),
                  loadAverage().c_str());
 
-    std::printf ("\n%-6s %-15s %12s %12s %12s %10s\n", "block", "setting", "us/block", "ns/sample", "realtime x", "vs floor");
+    std::printf ("\n%-6s %-15s %12s %12s %12s %10s\n", "block", "setting", "us/block", "ns/sample", "realtime x",
+                 "vs floor");
 
     for (const int blockSize : blockSizes)
     {
         const auto floorKey = key ("floor", blockSize);
-        if (! results.has (floorKey))
+        if (!results.has (floorKey))
             continue;
 
         const double floorNs = results.blockNs (floorKey);
@@ -465,7 +491,7 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
         for (const char* setting : { "floor", "chain/everything on", "chain/defaults", "chain/bypass" })
         {
             const auto k = key (setting, blockSize);
-            if (! results.has (k))
+            if (!results.has (k))
                 continue;
 
             const double ns = results.blockNs (k);
@@ -481,7 +507,8 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
     if (results.has (on128) && results.has (floor128))
     {
         const double ratio = results.blockNs (on128) / results.blockNs (floor128);
-        std::printf ("  everything on at 48 kHz / 128: %.3f x floor (aim <= 1.05): %s\n", ratio, ratio <= 1.05 ? "met" : "NOT met");
+        std::printf ("  everything on at 48 kHz / 128: %.3f x floor (aim <= 1.05): %s\n", ratio,
+                     ratio <= 1.05 ? "met" : "NOT met");
     }
 
     for (const int blockSize : blockSizes)
@@ -490,7 +517,8 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
         if (results.has (on) && results.has (bypass))
         {
             const double share = results.blockNs (bypass) / results.blockNs (on) * 100.0;
-            std::printf ("  bypass at %d: %.2f %% of everything on (aim < 2 %%): %s\n", blockSize, share, share < 2.0 ? "met" : "NOT met");
+            std::printf ("  bypass at %d: %.2f %% of everything on (aim < 2 %%): %s\n", blockSize, share,
+                         share < 2.0 ? "met" : "NOT met");
         }
     }
 
@@ -506,8 +534,10 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
 
     const auto lookups = key ("parameter lookups", 27);
     if (results.has (lookups) && results.has (floor128))
-        std::printf ("\nthe frame's 27 parameter lookups by identifier: %.2f us per block = %.1f %% of the floor's block at 128\n",
-                     results.blockNs (lookups) / 1000.0, results.blockNs (lookups) / results.blockNs (floor128) * 100.0);
+        std::printf ("\nthe frame's 27 parameter lookups by identifier: %.2f us per block = %.1f %% of the floor's "
+                     "block at 128\n",
+                     results.blockNs (lookups) / 1000.0,
+                     results.blockNs (lookups) / results.blockNs (floor128) * 100.0);
 
     std::printf ("\nper stage at %d (ns per sample each stage adds, from the fastest repetitions; the floor's first\n"
                  "row is the bare oversampler, the chain's also holds the frame and the gate):\n",
@@ -519,13 +549,13 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
     {
         const auto chainKey = key (std::string ("stages/chain/") + chainSteps[i].name, breakdownBlockSize);
         const auto floorKey = key (std::string ("stages/floor/") + chainSteps[i].name, breakdownBlockSize);
-        if (! results.has (chainKey) || ! results.has (floorKey))
+        if (!results.has (chainKey) || !results.has (floorKey))
             continue;
 
         const double chainNs = results.fastestBlockNs (chainKey) / breakdownBlockSize;
         const double floorNs = results.fastestBlockNs (floorKey) / breakdownBlockSize;
-        std::printf ("%-28s %10.1f %10.1f %10.1f\n", chainSteps[i].name, chainNs - previousChain, floorNs - previousFloor,
-                     (chainNs - previousChain) - (floorNs - previousFloor));
+        std::printf ("%-28s %10.1f %10.1f %10.1f\n", chainSteps[i].name, chainNs - previousChain,
+                     floorNs - previousFloor, (chainNs - previousChain) - (floorNs - previousFloor));
         previousChain = chainNs;
         previousFloor = floorNs;
     }
@@ -533,7 +563,8 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
 
 void registerBenchmarks()
 {
-    const auto fastest = [] (const std::vector<double>& values) { return *std::min_element (values.begin(), values.end()); };
+    const auto fastest = [] (const std::vector<double>& values)
+    { return *std::min_element (values.begin(), values.end()); };
     const auto perBlock = [fastest] (benchmark::internal::Benchmark* b, int blockSize)
     { b->Arg (blockSize)->Unit (benchmark::kMicrosecond)->ComputeStatistics ("min", fastest); };
 
@@ -546,13 +577,18 @@ void registerBenchmarks()
     }
 
     perBlock (benchmark::RegisterBenchmark ("parameter lookups", benchmarkParameterLookups), 27);
-    perBlock (benchmark::RegisterBenchmark ("block times/everything on", benchmarkChainBlockTimes, everythingOn)->UseManualTime(), 32);
+    perBlock (benchmark::RegisterBenchmark ("block times/everything on", benchmarkChainBlockTimes, everythingOn)
+                  ->UseManualTime(),
+              32);
 
     for (size_t i = 0; i < chainSteps.size(); ++i)
     {
         const auto name = std::string (chainSteps[i].name);
-        perBlock (benchmark::RegisterBenchmark (("stages/chain/" + name).c_str(), benchmarkChain, settingsUpTo (i)), breakdownBlockSize);
-        perBlock (benchmark::RegisterBenchmark (("stages/floor/" + name).c_str(), benchmarkFloor, (FloorChain::Stage) i), breakdownBlockSize);
+        perBlock (benchmark::RegisterBenchmark (("stages/chain/" + name).c_str(), benchmarkChain, settingsUpTo (i)),
+                  breakdownBlockSize);
+        perBlock (
+            benchmark::RegisterBenchmark (("stages/floor/" + name).c_str(), benchmarkFloor, (FloorChain::Stage) i),
+            breakdownBlockSize);
     }
 }
 } // namespace

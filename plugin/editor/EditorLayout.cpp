@@ -27,9 +27,7 @@ void VaskelQuorlinEditor::resized()
     // These two stay 100 wide however narrow the window gets, so they are
     // formed from the right edge rather than taken as strips.
     const auto columnAtRightEdge = [] (juce::Rectangle<int> r)
-    {
-        return juce::Rectangle<int> (r.getRight() - 100, r.getY(), 100, r.getHeight());
-    };
+    { return juce::Rectangle<int> (r.getRight() - 100, r.getY(), 100, r.getHeight()); };
 
     outputColumn = columnAtRightEdge (area);
     area.removeFromRight (108);
@@ -47,9 +45,7 @@ void VaskelQuorlinEditor::resized()
     // The four column procedures. Each takes the caption from the bottom
     // first, then its rows from the top; the fader gets what is left.
     const auto ledRow = [] (juce::Rectangle<int>& inner, VaskelLedButton& led)
-    {
-        led.setBounds (inner.removeFromTop (22).withSizeKeepingCentre (18, 18));
-    };
+    { led.setBounds (inner.removeFromTop (22).withSizeKeepingCentre (18, 18)); };
 
     const auto layoutModuleColumn = [&ledRow] (juce::Rectangle<int> column, juce::Label& caption, VaskelLedButton& led,
                                                juce::Slider& knob, juce::Label& miniCaption,
@@ -84,8 +80,8 @@ void VaskelQuorlinEditor::resized()
         selector.setBounds (inner.removeFromTop (48));
     };
 
-    const auto layoutGateColumn = [] (juce::Rectangle<int> column, juce::Label& caption,
-                                      VaskelLedStackSelector& selector, juce::Slider& fader)
+    const auto layoutGateColumn =
+        [] (juce::Rectangle<int> column, juce::Label& caption, VaskelLedStackSelector& selector, juce::Slider& fader)
     {
         auto inner = column.reduced (4);
         caption.setBounds (inner.removeFromBottom (20));
@@ -109,7 +105,8 @@ void VaskelQuorlinEditor::resized()
         layoutModuleColumn (modColumn, modCaption, modLed, modRateKnob, modRateCaption, modSelector, modFader);
 
         spaceColumn = modules.removeFromLeft (columnWidth);
-        layoutModuleColumn (spaceColumn, spaceCaption, spaceLed, preDelayKnob, preDelayCaption, spaceSelector, spaceFader);
+        layoutModuleColumn (spaceColumn, spaceCaption, spaceLed, preDelayKnob, preDelayCaption, spaceSelector,
+                            spaceFader);
 
         // Echo takes the remainder of the division by seven.
         echoColumn = modules;

@@ -37,7 +37,8 @@ void VaskelQuorlinEditor::paint (juce::Graphics& g)
 
     if (wordmarkImage.isValid())
     {
-        const auto wordmarkBox = title.withSizeKeepingCentre (juce::jmin (title.getWidth(), 200), title.getHeight() - 14);
+        const auto wordmarkBox =
+            title.withSizeKeepingCentre (juce::jmin (title.getWidth(), 200), title.getHeight() - 14);
         g.drawImage (wordmarkImage, wordmarkBox.toFloat(),
                      juce::RectanglePlacement::xLeft | juce::RectanglePlacement::yMid);
     }
@@ -46,8 +47,8 @@ void VaskelQuorlinEditor::paint (juce::Graphics& g)
     g.setFont (look.getDisplayFont (13.0f));
 
     const auto footer = getLocalBounds().removeFromBottom (22).reduced (16, 3).toFloat();
-    g.drawText (juce::String (JucePlugin_Name) + " " + JucePlugin_VersionString,
-                footer, juce::Justification::centredLeft, true);
-    g.drawText (juce::URL (JucePlugin_ManufacturerWebsite).getDomain(),
-                footer, juce::Justification::centredRight, true);
+    g.drawText (juce::String (JucePlugin_Name) + " " + JucePlugin_VersionString, footer,
+                juce::Justification::centredLeft, true);
+    g.drawText (juce::URL (JucePlugin_ManufacturerWebsite).getDomain(), footer, juce::Justification::centredRight,
+                true);
 }

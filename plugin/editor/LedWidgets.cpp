@@ -16,8 +16,8 @@ void VaskelLedButton::paintButton (juce::Graphics& g, bool shouldDrawButtonAsHig
     using namespace VaskelColours;
 
     // Pressed looks like hovered: only the state and the hover decide the colour.
-    const auto colour = getToggleState() ? accentGlow
-                                         : textDim.withAlpha (shouldDrawButtonAsHighlighted ? 0.6f : 0.35f);
+    const auto colour =
+        getToggleState() ? accentGlow : textDim.withAlpha (shouldDrawButtonAsHighlighted ? 0.6f : 0.35f);
 
     // The lamp fills the bounds, so the halo ring shows only near the corners.
     PanelDrawing::drawLed (g, getLocalBounds().toFloat(), colour);
@@ -25,35 +25,32 @@ void VaskelLedButton::paintButton (juce::Graphics& g, bool shouldDrawButtonAsHig
 
 namespace LedStackGeometry
 {
-    int rowHeight (int componentHeight, int numRows)
-    {
-        return numRows > 0 ? componentHeight / numRows : 0;
-    }
+int rowHeight (int componentHeight, int numRows) { return numRows > 0 ? componentHeight / numRows : 0; }
 
-    int rowAt (int y, int componentHeight, int numRows)
-    {
-        if (numRows <= 0)
-            return -1;
+int rowAt (int y, int componentHeight, int numRows)
+{
+    if (numRows <= 0)
+        return -1;
 
-        const auto divisor = std::max (rowHeight (componentHeight, numRows), 1);
-        return juce::jlimit (0, numRows - 1, y / divisor);
-    }
-
-    juce::Rectangle<float> dotBounds (int row, int componentWidth, int rowH)
-    {
-        const auto cell = (float) std::min (componentWidth, rowH);
-        const auto d = 0.3f * (float) rowH;
-        const auto rowY = (float) (row * rowH);
-
-        return { d, rowY + d, std::max (cell - 2.0f * d, 0.0f), std::max ((float) rowH - 2.0f * d, 0.0f) };
-    }
-
-    juce::Rectangle<int> textBounds (int row, int componentWidth, int rowH)
-    {
-        const auto cell = std::min (componentWidth, rowH);
-        return { cell + 2, row * rowH, std::max (componentWidth - cell - 4, 0), std::max (rowH, 0) };
-    }
+    const auto divisor = std::max (rowHeight (componentHeight, numRows), 1);
+    return juce::jlimit (0, numRows - 1, y / divisor);
 }
+
+juce::Rectangle<float> dotBounds (int row, int componentWidth, int rowH)
+{
+    const auto cell = (float) std::min (componentWidth, rowH);
+    const auto d = 0.3f * (float) rowH;
+    const auto rowY = (float) (row * rowH);
+
+    return { d, rowY + d, std::max (cell - 2.0f * d, 0.0f), std::max ((float) rowH - 2.0f * d, 0.0f) };
+}
+
+juce::Rectangle<int> textBounds (int row, int componentWidth, int rowH)
+{
+    const auto cell = std::min (componentWidth, rowH);
+    return { cell + 2, row * rowH, std::max (componentWidth - cell - 4, 0), std::max (rowH, 0) };
+}
+} // namespace LedStackGeometry
 
 void VaskelLedStackSelector::setChoices (const juce::StringArray& newChoices)
 {
@@ -110,7 +107,7 @@ void VaskelLedStackSelector::paint (juce::Graphics& g)
 
         g.setColour (lit ? text : textDim);
         g.setFont (juce::Font (12.5f));
-        g.drawText (choices[i], LedStackGeometry::textBounds (i, getWidth(), rowH),
-                    juce::Justification::centredLeft, true);
+        g.drawText (choices[i], LedStackGeometry::textBounds (i, getWidth(), rowH), juce::Justification::centredLeft,
+                    true);
     }
 }

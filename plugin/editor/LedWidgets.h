@@ -32,8 +32,8 @@ public:
     // Any index is accepted; one outside the rows lights none. Never calls onChange.
     void setSelectedIndex (int index);
 
-    const juce::StringArray& getChoices() const noexcept    { return choices; }
-    int getSelectedIndex() const noexcept                   { return selectedIndex; }
+    const juce::StringArray& getChoices() const noexcept { return choices; }
+    int getSelectedIndex() const noexcept { return selectedIndex; }
 
     void mouseUp (const juce::MouseEvent&) override;
     void paint (juce::Graphics&) override;
@@ -48,13 +48,13 @@ private:
 // Row geometry shared by the selector's painting and hit testing.
 namespace LedStackGeometry
 {
-    // Height of each row: the component height divided by the row count,
-    // truncated; 0 when there are no rows.
-    int rowHeight (int componentHeight, int numRows);
-    // The row a release at y picks, clamped to the rows; -1 when there are none.
-    int rowAt (int y, int componentHeight, int numRows);
-    // The lamp of row i: its cell (as wide as the row is high, at most the
-    // component's width) reduced by 0.3 of the row height on every side.
-    juce::Rectangle<float> dotBounds (int row, int componentWidth, int rowH);
-    juce::Rectangle<int> textBounds (int row, int componentWidth, int rowH);
-}
+// Height of each row: the component height divided by the row count,
+// truncated; 0 when there are no rows.
+int rowHeight (int componentHeight, int numRows);
+// The row a release at y picks, clamped to the rows; -1 when there are none.
+int rowAt (int y, int componentHeight, int numRows);
+// The lamp of row i: its cell (as wide as the row is high, at most the
+// component's width) reduced by 0.3 of the row height on every side.
+juce::Rectangle<float> dotBounds (int row, int componentWidth, int rowH);
+juce::Rectangle<int> textBounds (int row, int componentWidth, int rowH);
+} // namespace LedStackGeometry

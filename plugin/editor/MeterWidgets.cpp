@@ -7,53 +7,50 @@
 
 namespace MeterGeometry
 {
-    VuArcGeometry computeVuArcGeometry (juce::Rectangle<float> bounds)
-    {
-        // Inside the bounds less 8 horizontally and 6 vertically, with the lowest
-        // 15 % cut off, the arc sits on the middle of the bottom edge.
-        const auto rx = std::max (bounds.getWidth() - 16.0f, 0.0f) * 0.5f;
-        const auto innerHeight = std::max (bounds.getHeight() - 12.0f, 0.0f);
-        const auto hh = innerHeight - std::min (innerHeight, 0.15f * innerHeight);
+VuArcGeometry computeVuArcGeometry (juce::Rectangle<float> bounds)
+{
+    // Inside the bounds less 8 horizontally and 6 vertically, with the lowest
+    // 15 % cut off, the arc sits on the middle of the bottom edge.
+    const auto rx = std::max (bounds.getWidth() - 16.0f, 0.0f) * 0.5f;
+    const auto innerHeight = std::max (bounds.getHeight() - 12.0f, 0.0f);
+    const auto hh = innerHeight - std::min (innerHeight, 0.15f * innerHeight);
 
-        return { { bounds.getX() + 8.0f + rx, bounds.getY() + 6.0f + hh }, std::min (hh, rx) };
-    }
-
-    float vuNeedleAngle (float levelDb)
-    {
-        // Linear in dB: 39 dB over half a turn.
-        const auto t = juce::jlimit (0.0f, 1.0f, (levelDb + 36.0f) / 39.0f);
-        return t * juce::MathConstants<float>::pi - juce::MathConstants<float>::halfPi;
-    }
-
-    int ladderLitSegments (float levelDb)
-    {
-        // Rounded, ties to the even count.
-        return juce::roundToInt (juce::jlimit (0.0f, 1.0f, (levelDb + 48.0f) / 48.0f) * (float) ladderSegments);
-    }
-
-    int ladderSegmentHeight (int componentHeight)
-    {
-        return std::max ((componentHeight - 15) / ladderSegments, 1);
-    }
-
-    juce::Rectangle<int> ladderSegmentBounds (juce::Rectangle<int> bounds, int segment)
-    {
-        const auto segH = ladderSegmentHeight (bounds.getHeight());
-        return { bounds.getX(), bounds.getY() + bounds.getHeight() + 1 - (segment + 1) * (segH + 1),
-                 bounds.getWidth(), segH };
-    }
-
-    juce::Colour ladderSegmentColour (int segment)
-    {
-        if (segment >= 14)
-            return VaskelColours::hot;
-
-        if (segment >= 11)
-            return juce::Colour (0xFFFFFF00);
-
-        return VaskelColours::accentGlow;
-    }
+    return { { bounds.getX() + 8.0f + rx, bounds.getY() + 6.0f + hh }, std::min (hh, rx) };
 }
+
+float vuNeedleAngle (float levelDb)
+{
+    // Linear in dB: 39 dB over half a turn.
+    const auto t = juce::jlimit (0.0f, 1.0f, (levelDb + 36.0f) / 39.0f);
+    return t * juce::MathConstants<float>::pi - juce::MathConstants<float>::halfPi;
+}
+
+int ladderLitSegments (float levelDb)
+{
+    // Rounded, ties to the even count.
+    return juce::roundToInt (juce::jlimit (0.0f, 1.0f, (levelDb + 48.0f) / 48.0f) * (float) ladderSegments);
+}
+
+int ladderSegmentHeight (int componentHeight) { return std::max ((componentHeight - 15) / ladderSegments, 1); }
+
+juce::Rectangle<int> ladderSegmentBounds (juce::Rectangle<int> bounds, int segment)
+{
+    const auto segH = ladderSegmentHeight (bounds.getHeight());
+    return { bounds.getX(), bounds.getY() + bounds.getHeight() + 1 - (segment + 1) * (segH + 1), bounds.getWidth(),
+             segH };
+}
+
+juce::Colour ladderSegmentColour (int segment)
+{
+    if (segment >= 14)
+        return VaskelColours::hot;
+
+    if (segment >= 11)
+        return juce::Colour (0xFFFFFF00);
+
+    return VaskelColours::accentGlow;
+}
+} // namespace MeterGeometry
 
 void VaskelVuArc::paint (juce::Graphics& g)
 {
@@ -63,8 +60,8 @@ void VaskelVuArc::paint (juce::Graphics& g)
     g.setColour (juce::Colour (0xFF030304));
     g.fillRoundedRectangle (b, 6.0f);
     g.setColour (juce::Colour (0xFF000000));
-    g.drawRoundedRectangle ({ b.getX() + 0.5f, b.getY() + 0.5f,
-                              std::max (b.getWidth() - 1.0f, 0.0f), std::max (b.getHeight() - 1.0f, 0.0f) },
+    g.drawRoundedRectangle ({ b.getX() + 0.5f, b.getY() + 0.5f, std::max (b.getWidth() - 1.0f, 0.0f),
+                              std::max (b.getHeight() - 1.0f, 0.0f) },
                             6.0f, 1.0f);
 
     const auto arc = MeterGeometry::computeVuArcGeometry (b);

@@ -25,25 +25,25 @@ public:
 
 namespace MeterGeometry
 {
-    struct VuArcGeometry
-    {
-        juce::Point<float> centre;
-        float radius = 0.0f;
-    };
+struct VuArcGeometry
+{
+    juce::Point<float> centre;
+    float radius = 0.0f;
+};
 
-    constexpr float vuOverloadStartAngle = 0.62831843f;    // 36 degrees right of 12 o'clock
+constexpr float vuOverloadStartAngle = 0.62831843f; // 36 degrees right of 12 o'clock
 
-    VuArcGeometry computeVuArcGeometry (juce::Rectangle<float> bounds);
-    // Needle angle in radians clockwise from 12 o'clock.
-    float vuNeedleAngle (float levelDb);
+VuArcGeometry computeVuArcGeometry (juce::Rectangle<float> bounds);
+// Needle angle in radians clockwise from 12 o'clock.
+float vuNeedleAngle (float levelDb);
 
-    constexpr int ladderSegments = 16;
+constexpr int ladderSegments = 16;
 
-    // How many segments light up, 0 ... 16.
-    int ladderLitSegments (float levelDb);
-    int ladderSegmentHeight (int componentHeight);
-    // Segment 0 is the bottom one.
-    juce::Rectangle<int> ladderSegmentBounds (juce::Rectangle<int> bounds, int segment);
-    // The segment's lit colour (before the unlit dimming).
-    juce::Colour ladderSegmentColour (int segment);
-}
+// How many segments light up, 0 ... 16.
+int ladderLitSegments (float levelDb);
+int ladderSegmentHeight (int componentHeight);
+// Segment 0 is the bottom one.
+juce::Rectangle<int> ladderSegmentBounds (juce::Rectangle<int> bounds, int segment);
+// The segment's lit colour (before the unlit dimming).
+juce::Colour ladderSegmentColour (int segment);
+} // namespace MeterGeometry

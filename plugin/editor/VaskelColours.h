@@ -8,17 +8,17 @@
 // Drawing code reads the accents at the moment it draws and keeps no copy.
 namespace VaskelColours
 {
-    extern const juce::Colour background;   // window background, text on a lit text button, fader cap groove
-    extern const juce::Colour panel;        // face of boxes and text-button bodies
-    extern const juce::Colour text;         // primary text
-    extern const juce::Colour textDim;      // secondary text, outlines, ticks, unlit lamps
-    extern const juce::Colour hot;          // active bypass lamp, meter overload zones
-    extern const juce::Colour track;        // fader track
+extern const juce::Colour background; // window background, text on a lit text button, fader cap groove
+extern const juce::Colour panel;      // face of boxes and text-button bodies
+extern const juce::Colour text;       // primary text
+extern const juce::Colour textDim;    // secondary text, outlines, ticks, unlit lamps
+extern const juce::Colour hot;        // active bypass lamp, meter overload zones
+extern const juce::Colour track;      // fader track
 
-    extern juce::Colour accent;             // main accent: value fills, tinted panels, highlights
-    extern juce::Colour accentSoft;         // lighter partner of gradients, hover states
-    extern juce::Colour accentGlow;         // brightest tone: lit lamps, gradient ends, arrows
-}
+extern juce::Colour accent;     // main accent: value fills, tinted panels, highlights
+extern juce::Colour accentSoft; // lighter partner of gradients, hover states
+extern juce::Colour accentGlow; // brightest tone: lit lamps, gradient ends, arrows
+} // namespace VaskelColours
 
 // The accent triple handed to a look's constructor.
 struct AccentColours

@@ -9,13 +9,13 @@
 
 namespace
 {
-    juce::Typeface::Ptr loadTypeface (const char* data, int size)
-    {
-        // From the compiled-in bytes; no font file is read from disk. Stays null
-        // when the data cannot be read, and the fonts fall back to the default face.
-        return juce::Typeface::createSystemTypefaceFor (data, (size_t) size);
-    }
+juce::Typeface::Ptr loadTypeface (const char* data, int size)
+{
+    // From the compiled-in bytes; no font file is read from disk. Stays null
+    // when the data cannot be read, and the fonts fall back to the default face.
+    return juce::Typeface::createSystemTypefaceFor (data, (size_t) size);
 }
+} // namespace
 
 VaskelLookAndFeel::VaskelLookAndFeel (AccentColours accentColours)
 {
@@ -59,10 +59,7 @@ juce::Font VaskelLookAndFeel::makeFont (const juce::Typeface::Ptr& typeface, flo
     return juce::Font (typeface).withHeight (height);
 }
 
-juce::Font VaskelLookAndFeel::getDisplayFont (float height) const
-{
-    return makeFont (vt323Regular, height);
-}
+juce::Font VaskelLookAndFeel::getDisplayFont (float height) const { return makeFont (vt323Regular, height); }
 
 juce::Font VaskelLookAndFeel::getLabelFont (juce::Label&)
 {
@@ -70,15 +67,9 @@ juce::Font VaskelLookAndFeel::getLabelFont (juce::Label&)
     return makeFont (chakraPetchRegular, 15.0f);
 }
 
-juce::Font VaskelLookAndFeel::getComboBoxFont (juce::ComboBox&)
-{
-    return makeFont (vt323Regular, 20.0f);
-}
+juce::Font VaskelLookAndFeel::getComboBoxFont (juce::ComboBox&) { return makeFont (vt323Regular, 20.0f); }
 
-juce::Font VaskelLookAndFeel::getTextButtonFont (juce::TextButton&, int)
-{
-    return makeFont (vt323Regular, 18.0f);
-}
+juce::Font VaskelLookAndFeel::getTextButtonFont (juce::TextButton&, int) { return makeFont (vt323Regular, 18.0f); }
 
 void VaskelLookAndFeel::drawButtonBackground (juce::Graphics& g, juce::Button& button, const juce::Colour&,
                                               bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown)
@@ -86,8 +77,7 @@ void VaskelLookAndFeel::drawButtonBackground (juce::Graphics& g, juce::Button& b
     using namespace VaskelColours;
     const auto r = button.getLocalBounds().toFloat();
 
-    g.setColour (shouldDrawButtonAsDown ? accent
-                                        : (shouldDrawButtonAsHighlighted ? panel.brighter (0.2f) : panel));
+    g.setColour (shouldDrawButtonAsDown ? accent : (shouldDrawButtonAsHighlighted ? panel.brighter (0.2f) : panel));
     g.fillRect (r);
 
     g.setColour (textDim);
@@ -116,8 +106,8 @@ void VaskelLookAndFeel::drawToggleButton (juce::Graphics& g, juce::ToggleButton&
     g.drawText (label, geometry.textBox, juce::Justification::centredLeft, true);
 }
 
-void VaskelLookAndFeel::drawComboBox (juce::Graphics& g, int width, int height, bool,
-                                      int, int, int, int, juce::ComboBox& box)
+void VaskelLookAndFeel::drawComboBox (juce::Graphics& g, int width, int height, bool, int, int, int, int,
+                                      juce::ComboBox& box)
 {
     using namespace VaskelColours;
     const juce::Rectangle<float> r { 0.0f, 0.0f, (float) width, (float) height };
@@ -135,9 +125,8 @@ void VaskelLookAndFeel::drawComboBox (juce::Graphics& g, int width, int height, 
     g.fillPath (triangle);
 }
 
-void VaskelLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height,
-                                          float sliderPos, float, float,
-                                          juce::Slider::SliderStyle, juce::Slider& slider)
+void VaskelLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos,
+                                          float, float, juce::Slider::SliderStyle, juce::Slider& slider)
 {
     using namespace VaskelColours;
 
@@ -154,12 +143,14 @@ void VaskelLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int w
     g.drawRect (trackBounds, 1.0f);
 
     // The colour belongs to the place on the travel, not to the value.
-    g.setGradientFill (juce::ColourGradient (accent, trackBounds.getX(), bottom, accentGlow, trackBounds.getX(), top, false));
+    g.setGradientFill (
+        juce::ColourGradient (accent, trackBounds.getX(), bottom, accentGlow, trackBounds.getX(), top, false));
     g.fillRect (fader.fill);
 
     if (slider.getMinimum() < 0.0 && slider.getMaximum() > 0.0)
     {
-        const auto zeroY = ControlGeometry::faderZeroLineY ((float) slider.valueToProportionOfLength (0.0), bottom, top);
+        const auto zeroY =
+            ControlGeometry::faderZeroLineY ((float) slider.valueToProportionOfLength (0.0), bottom, top);
         g.setColour (textDim.withAlpha (0.8f));
         g.drawLine (area.getX(), zeroY, area.getRight(), zeroY, 1.0f);
     }
@@ -171,8 +162,8 @@ void VaskelLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int w
     juce::DropShadow (juce::Colours::black.withAlpha (0.55f), 5, { 0, 2 }).drawForPath (g, cap);
 
     const auto base = slider.isMouseOverOrDragging() ? accentSoft : juce::Colour (0xFF5A6280);
-    juce::ColourGradient body (juce::Colours::white, area.getX(), capBounds.getY(),
-                               base, area.getX(), capBounds.getBottom(), false);
+    juce::ColourGradient body (juce::Colours::white, area.getX(), capBounds.getY(), base, area.getX(),
+                               capBounds.getBottom(), false);
     body.addColour (0.18, juce::Colour (0xFFD7DCE6));
     body.addColour (0.46, juce::Colour (0xFF98A3BA));
     body.addColour (0.58, juce::Colour (0xFFB7C0D4));
@@ -187,8 +178,8 @@ void VaskelLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int w
 }
 
 void VaskelLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int width, int height,
-                                          float sliderPosProportional, float rotaryStartAngle,
-                                          float rotaryEndAngle, juce::Slider&)
+                                          float sliderPosProportional, float rotaryStartAngle, float rotaryEndAngle,
+                                          juce::Slider&)
 {
     using namespace VaskelColours;
     using ControlGeometry::pointOnCircle;
@@ -209,7 +200,8 @@ void VaskelLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int w
 
     juce::Path arc;
     arc.addCentredArc (centre.x, centre.y, k.arcRadius, k.arcRadius, 0.0f, rotaryStartAngle, valueAngle, true);
-    g.setGradientFill (juce::ColourGradient (accent, centre.x - r, centre.y, accentGlow, centre.x + r, centre.y, false));
+    g.setGradientFill (
+        juce::ColourGradient (accent, centre.x - r, centre.y, accentGlow, centre.x + r, centre.y, false));
     g.strokePath (arc, juce::PathStrokeType (3.0f, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
 
     const auto& knob = k.knob;
@@ -223,8 +215,9 @@ void VaskelLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int w
     g.fillEllipse (knob);
 
     const auto spotX = knob.getX() + 0.32f * knob.getWidth();
-    g.setGradientFill (juce::ColourGradient (juce::Colours::white.withAlpha (0.35f), spotX, knob.getY() + 0.26f * knob.getHeight(),
-                                             juce::Colours::transparentWhite, spotX, knob.getY() + 0.75f * knob.getHeight(), true));
+    g.setGradientFill (juce::ColourGradient (juce::Colours::white.withAlpha (0.35f), spotX,
+                                             knob.getY() + 0.26f * knob.getHeight(), juce::Colours::transparentWhite,
+                                             spotX, knob.getY() + 0.75f * knob.getHeight(), true));
     g.fillEllipse (knob);
 
     g.setColour (juce::Colours::black.withAlpha (0.8f));

@@ -7,9 +7,9 @@
 #include <BinaryData.h>
 
 VaskelQuorlinEditor::VaskelQuorlinEditor (VaskelQuorlinProcessor& p)
-    : AudioProcessorEditor (p),
-      processorRef (p),
-      look (AccentColours { juce::Colour (0xFFFFC46A), juce::Colour (0xFFD9862B), juce::Colour (0xFFE8A65C) })
+    : AudioProcessorEditor (p)
+    , processorRef (p)
+    , look (AccentColours { juce::Colour (0xFFFFC46A), juce::Colour (0xFFD9862B), juce::Colour (0xFFE8A65C) })
 {
     // Every control is drawn by the look through the component hierarchy.
     setLookAndFeel (&look);
@@ -74,7 +74,8 @@ VaskelQuorlinEditor::VaskelQuorlinEditor (VaskelQuorlinProcessor& p)
     tapButton.onClick = [this] { processorRef.tapTempo(); };
 
     // Read once: nothing but the toggle's own clicks changes it afterwards.
-    syncButton.setTooltip ("ON: el tempo del host manda cuando esta disponible (default). OFF: fuerza el BPM manual/TAP aunque haya host.");
+    syncButton.setTooltip ("ON: el tempo del host manda cuando esta disponible (default). OFF: fuerza el BPM "
+                           "manual/TAP aunque haya host.");
     syncButton.setToggleState (processorRef.hostSyncEnabled.load(), juce::dontSendNotification);
     // The toggle has already flipped itself when onClick runs, so this stores
     // the state now shown.
@@ -166,8 +167,7 @@ void VaskelQuorlinEditor::setupMiniKnob (juce::Slider& knob)
     addAndMakeVisible (knob);
 }
 
-void VaskelQuorlinEditor::setupSelector (VaskelLedStackSelector& selector,
-                                         const juce::StringArray& choiceTexts,
+void VaskelQuorlinEditor::setupSelector (VaskelLedStackSelector& selector, const juce::StringArray& choiceTexts,
                                          const juce::String& parameterId)
 {
     selector.setChoices (choiceTexts);

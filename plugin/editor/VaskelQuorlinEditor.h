@@ -13,8 +13,7 @@ class VaskelQuorlinProcessor;
 // The plug-in's window: a rack unit with an input column, seven stage columns,
 // a tempo column and an output column under a header with the meter and the
 // bypass lamp. Everything runs on the message thread.
-class VaskelQuorlinEditor : public juce::AudioProcessorEditor,
-                            public juce::Timer
+class VaskelQuorlinEditor : public juce::AudioProcessorEditor, public juce::Timer
 {
 public:
     explicit VaskelQuorlinEditor (VaskelQuorlinProcessor&);
@@ -31,7 +30,8 @@ private:
 
     void setupFader (juce::Slider& fader, juce::Label& caption, const juce::String& name);
     void setupMiniKnob (juce::Slider& knob);
-    void setupSelector (VaskelLedStackSelector& selector, const juce::StringArray& choiceTexts, const juce::String& parameterId);
+    void setupSelector (VaskelLedStackSelector& selector, const juce::StringArray& choiceTexts,
+                        const juce::String& parameterId);
 
     VaskelQuorlinProcessor& processorRef;
 
@@ -41,19 +41,20 @@ private:
     juce::Image wordmarkImage, emblemImage;
 
     // Written by resized, read by paint.
-    juce::Rectangle<int> headerArea, inputColumn, moduleArea, tempoColumn, outputColumn,
-                         toneColumn, modColumn, spaceColumn, echoColumn, titleArea;
+    juce::Rectangle<int> headerArea, inputColumn, moduleArea, tempoColumn, outputColumn, toneColumn, modColumn,
+        spaceColumn, echoColumn, titleArea;
 
     juce::Slider inputFader, gateFader, driveFader, toneFader, modFader, spaceFader, echoFader, blendFader, outputFader;
-    juce::Label inputCaption, gateCaption, driveCaption, toneCaption, cabCaption, modCaption,
-                spaceCaption, echoCaption, blendCaption, outputCaption;
+    juce::Label inputCaption, gateCaption, driveCaption, toneCaption, cabCaption, modCaption, spaceCaption, echoCaption,
+        blendCaption, outputCaption;
 
     juce::Slider midFreqKnob, modRateKnob, preDelayKnob, feedbackKnob;
     juce::Label midFreqCaption, modRateCaption, preDelayCaption, feedbackCaption;
 
     VaskelLedButton driveLed, toneLed, modLed, spaceLed, echoLed, cabLed;
 
-    VaskelLedStackSelector gateSelector, driveSelector, toneSelector, cabSelector, modSelector, spaceSelector, echoSelector;
+    VaskelLedStackSelector gateSelector, driveSelector, toneSelector, cabSelector, modSelector, spaceSelector,
+        echoSelector;
 
     juce::ToggleButton bypassButton;
     juce::TextButton tapButton { "TAP" };
@@ -66,13 +67,10 @@ private:
     // Declared after every control, so each one unbinds its control while the
     // control still exists.
     std::unique_ptr<SliderAttachment> inputTrimAttachment, gateAmountAttachment, driveAmountAttachment,
-                                      toneTiltAttachment, modAmountAttachment, spaceAmountAttachment,
-                                      echoAmountAttachment, blendAttachment, outputTrimAttachment,
-                                      toneMidFreqAttachment, modRateAttachment, spacePreDelayAttachment,
-                                      echoFeedbackAttachment;
+        toneTiltAttachment, modAmountAttachment, spaceAmountAttachment, echoAmountAttachment, blendAttachment,
+        outputTrimAttachment, toneMidFreqAttachment, modRateAttachment, spacePreDelayAttachment, echoFeedbackAttachment;
     std::unique_ptr<ButtonAttachment> bypassAttachment, driveEnabledAttachment, toneEnabledAttachment,
-                                      modEnabledAttachment, spaceEnabledAttachment, echoEnabledAttachment,
-                                      cabEnabledAttachment;
+        modEnabledAttachment, spaceEnabledAttachment, echoEnabledAttachment, cabEnabledAttachment;
 
     // Lets the editor tests read the layout rectangles and reach the controls.
     friend struct VaskelQuorlinEditorTestAccess;

@@ -14,7 +14,7 @@ void replaceNonFiniteWithZero (juce::AudioBuffer<float>& buffer) noexcept
     {
         auto* samples = buffer.getWritePointer (ch);
         for (int i = 0; i < buffer.getNumSamples(); ++i)
-            if (! std::isfinite (samples[i]))
+            if (!std::isfinite (samples[i]))
                 samples[i] = 0.0f;
     }
 }
@@ -143,7 +143,9 @@ juce::dsp::AudioBlock<float> VaskelQuorlinProcessor::copySendIntoWork (int numCh
     for (int ch = 0; ch < numChannels; ++ch)
         workBuffer.copyFrom (ch, 0, sendBuffer, ch, 0, numSamples);
 
-    return juce::dsp::AudioBlock<float> (workBuffer).getSubsetChannelBlock (0, (size_t) numChannels).getSubBlock (0, (size_t) numSamples);
+    return juce::dsp::AudioBlock<float> (workBuffer)
+        .getSubsetChannelBlock (0, (size_t) numChannels)
+        .getSubBlock (0, (size_t) numSamples);
 }
 
 void VaskelQuorlinProcessor::applyBlend (juce::AudioBuffer<float>& buffer)

@@ -24,7 +24,7 @@ void VaskelQuorlinProcessor::processEchoSend (juce::AudioBuffer<float>& buffer)
     const float amount = readParameter (ParamIds::echoAmount) / 100.0f;
 
     // Switched off, the line keeps its repeats; they play out when it returns.
-    if (! enabled || ! (amount > minimumSendAmount))
+    if (!enabled || !(amount > minimumSendAmount))
         return;
 
     const int division = readChoice (ParamIds::echoDivision);
@@ -58,7 +58,7 @@ void VaskelQuorlinProcessor::processEchoSend (juce::AudioBuffer<float>& buffer)
 void VaskelQuorlinProcessor::setManualBpm (float bpm)
 {
     // A value that is not a finite number is no tempo; the current one stays.
-    if (! std::isfinite (bpm))
+    if (!std::isfinite (bpm))
         return;
 
     manualBpm = bpm < lowestManualBpm ? lowestManualBpm : (bpm > highestManualBpm ? highestManualBpm : bpm);

@@ -50,7 +50,7 @@ void VaskelQuorlinProcessor::processSpaceSend (juce::AudioBuffer<float>& buffer)
     const bool enabled = readSwitch (ParamIds::spaceEnabled);
     const float amount = readParameter (ParamIds::spaceAmount) / 100.0f;
 
-    if (! enabled || ! (amount > minimumSendAmount))
+    if (!enabled || !(amount > minimumSendAmount))
         return;
 
     const int numChannels = buffer.getNumChannels();
@@ -92,7 +92,7 @@ void VaskelQuorlinProcessor::processModulationSend (juce::AudioBuffer<float>& bu
     const bool enabled = readSwitch (ParamIds::modEnabled);
     const float amount = readParameter (ParamIds::modAmount) / 100.0f;
 
-    if (! enabled || ! (amount > minimumSendAmount))
+    if (!enabled || !(amount > minimumSendAmount))
         return;
 
     const int mode = readChoice (ParamIds::modMode);

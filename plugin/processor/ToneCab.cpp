@@ -49,7 +49,7 @@ juce::dsp::AudioBlock<float> filteredChannels (juce::dsp::AudioBlock<float>& blo
 
 void VaskelQuorlinProcessor::processTone (juce::dsp::AudioBlock<float>& block)
 {
-    if (! readSwitch (ParamIds::toneEnabled))
+    if (!readSwitch (ParamIds::toneEnabled))
         return;
 
     const float tilt = readParameter (ParamIds::toneTilt);
@@ -62,8 +62,10 @@ void VaskelQuorlinProcessor::processTone (juce::dsp::AudioBlock<float>& block)
 
     const auto frequency = [this] (float hz) { return ToneCab::limitedFrequency (hz, currentSampleRate); };
 
-    *toneLowShelf.state = CoefficientMaker::makeLowShelf (currentSampleRate, frequency (corners.lowHz), 0.7071f, lowGain);
-    *toneHighShelf.state = CoefficientMaker::makeHighShelf (currentSampleRate, frequency (corners.highHz), 0.7071f, highGain);
+    *toneLowShelf.state =
+        CoefficientMaker::makeLowShelf (currentSampleRate, frequency (corners.lowHz), 0.7071f, lowGain);
+    *toneHighShelf.state =
+        CoefficientMaker::makeHighShelf (currentSampleRate, frequency (corners.highHz), 0.7071f, highGain);
     *toneMidPeak.state = CoefficientMaker::makePeakFilter (currentSampleRate, frequency (midHz), 1.0f, midGain);
 
     auto channels = filteredChannels (block, juce::jmax (1, getTotalNumOutputChannels()));
@@ -75,7 +77,7 @@ void VaskelQuorlinProcessor::processTone (juce::dsp::AudioBlock<float>& block)
 
 void VaskelQuorlinProcessor::processCabinet (juce::dsp::AudioBlock<float>& block)
 {
-    if (! readSwitch (ParamIds::cabEnabled))
+    if (!readSwitch (ParamIds::cabEnabled))
         return;
 
     const int mode = readChoice (ParamIds::cabMode);

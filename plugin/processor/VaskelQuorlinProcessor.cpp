@@ -8,8 +8,8 @@
 VaskelQuorlinProcessor::VaskelQuorlinProcessor()
     : AudioProcessor (BusesProperties()
                           .withInput ("Input", juce::AudioChannelSet::stereo(), true)
-                          .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
-      apvts (*this, nullptr, juce::Identifier ("PARAMETERS"), createParameterLayout())
+                          .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
+    , apvts (*this, nullptr, juce::Identifier ("PARAMETERS"), createParameterLayout())
 {
 }
 

@@ -100,7 +100,8 @@ private:
     int gateHoldCounter[2] = { 0, 0 };
     bool gateOpen[2] = { false, false };
 
-    juce::dsp::Oversampling<float> oversampler { 2, 2, juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true, true };
+    juce::dsp::Oversampling<float> oversampler { 2, 2, juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true,
+                                                 true };
     juce::dsp::WaveShaper<float, float (*) (float)> waveshaper { nullptr };
 
     Filter toneLowShelf;

@@ -36,13 +36,16 @@ TextPointer findEndOfToken (TextPointer p) noexcept
 class ParserWalk
 {
 public:
-    explicit ParserWalk (int stopAbove) : stopAboveNesting (stopAbove) {}
+    explicit ParserWalk (int stopAbove)
+        : stopAboveNesting (stopAbove)
+    {
+    }
 
     Survey walkDocument (TextPointer text)
     {
         input = text;
 
-        if (text.isEmpty() || ! parseHeader())
+        if (text.isEmpty() || !parseHeader())
             return result;
 
         if (CharacterFunctions::compareUpTo (input, CharPointer_ASCII ("<!DOCTYPE"), 9) == 0)
@@ -77,10 +80,7 @@ private:
         return result.readsPastEnd || result.neverEnds || result.deepestNesting > stopAboveNesting;
     }
 
-    void enterElement() noexcept
-    {
-        ++nesting;
-    }
+    void enterElement() noexcept { ++nesting; }
 
     juce_wchar readNextChar() noexcept
     {
@@ -166,7 +166,7 @@ private:
     {
         auto quote = readNextChar();
 
-        while (! outOfData)
+        while (!outOfData)
         {
             auto c = readNextChar();
 
@@ -216,11 +216,31 @@ private:
     {
         ++input;
 
-        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("amp;"), 4) == 0)   { input += 4; return {}; }
-        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("quot;"), 5) == 0)  { input += 5; return {}; }
-        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("apos;"), 5) == 0)  { input += 5; return {}; }
-        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("lt;"), 3) == 0)    { input += 3; return {}; }
-        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("gt;"), 3) == 0)    { input += 3; return {}; }
+        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("amp;"), 4) == 0)
+        {
+            input += 4;
+            return {};
+        }
+        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("quot;"), 5) == 0)
+        {
+            input += 5;
+            return {};
+        }
+        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("apos;"), 5) == 0)
+        {
+            input += 5;
+            return {};
+        }
+        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("lt;"), 3) == 0)
+        {
+            input += 3;
+            return {};
+        }
+        if (input.compareIgnoreCaseUpTo (CharPointer_ASCII ("gt;"), 3) == 0)
+        {
+            input += 3;
+            return {};
+        }
 
         if (*input == '#')
         {
@@ -325,7 +345,7 @@ private:
                 return Head::opened;
             }
 
-            if (! isIdentifierChar (c))
+            if (!isIdentifierChar (c))
                 return Head::closed;
 
             input = findEndOfToken (input);
@@ -355,19 +375,19 @@ private:
         const auto outerNesting = nesting;
         enterElement();
 
-        while (nesting > outerNesting && ! mustStop())
+        while (nesting > outerNesting && !mustStop())
         {
             const auto stepStart = input;
 
             switch (readChildStep())
             {
-                case Step::leave:   --nesting; break;
+                case Step::leave: --nesting; break;
                 case Step::descend: enterElement(); break;
                 case Step::carryOn:
                     // Within a step the input only moves forward while there is
                     // data left, so a step that ends where it began repeats
                     // itself for ever.
-                    if (input == stepStart && ! outOfData)
+                    if (input == stepStart && !outOfData)
                         result.neverEnds = true;
                     break;
             }
@@ -425,7 +445,7 @@ private:
 
             switch (readElementHead())
             {
-                case Head::none:   return Step::leave;
+                case Head::none: return Step::leave;
                 case Head::opened: return Step::descend;
                 case Head::closed: return Step::carryOn;
             }
@@ -467,7 +487,7 @@ private:
             {
                 auto entity = readEntity();
 
-                if (! mustStop() && entity.startsWithChar ('<') && entity[1] != 0)
+                if (!mustStop() && entity.startsWithChar ('<') && entity[1] != 0)
                     readElementsFromEntity (entity);
 
                 if (mustStop())
@@ -565,10 +585,23 @@ bool isWellFormedUtf8 (const char* bytes, size_t numBytes) noexcept
         size_t extraBytes = 0;
         juce::uint32 codePoint = 0;
 
-        if (lead >= 0xc2 && lead <= 0xdf)      { extraBytes = 1; codePoint = lead & 0x1fu; }
-        else if (lead >= 0xe0 && lead <= 0xef) { extraBytes = 2; codePoint = lead & 0x0fu; }
-        else if (lead >= 0xf0 && lead <= 0xf4) { extraBytes = 3; codePoint = lead & 0x07u; }
-        else                                   return false;
+        if (lead >= 0xc2 && lead <= 0xdf)
+        {
+            extraBytes = 1;
+            codePoint = lead & 0x1fu;
+        }
+        else if (lead >= 0xe0 && lead <= 0xef)
+        {
+            extraBytes = 2;
+            codePoint = lead & 0x0fu;
+        }
+        else if (lead >= 0xf0 && lead <= 0xf4)
+        {
+            extraBytes = 3;
+            codePoint = lead & 0x07u;
+        }
+        else
+            return false;
 
         if (numBytes - i - 1 < extraBytes)
             return false;
@@ -602,7 +635,6 @@ Survey survey (const juce::String& text, int stopAboveNesting)
 bool isSafeToParse (const juce::String& text, int maxNesting)
 {
     const auto found = survey (text, maxNesting);
-    return ! found.readsPastEnd && ! found.neverEnds && ! found.hasDocumentType
-        && found.deepestNesting <= maxNesting;
+    return !found.readsPastEnd && !found.neverEnds && !found.hasDocumentType && found.deepestNesting <= maxNesting;
 }
 } // namespace XmlParseGuard

@@ -8,35 +8,38 @@ using looktest::pixel;
 
 namespace
 {
-    void expectRect (juce::Rectangle<float> actual, juce::Rectangle<float> expected)
-    {
-        EXPECT_NEAR (actual.getX(), expected.getX(), 1.0e-4f) << actual.toString();
-        EXPECT_NEAR (actual.getY(), expected.getY(), 1.0e-4f) << actual.toString();
-        EXPECT_NEAR (actual.getWidth(), expected.getWidth(), 1.0e-4f) << actual.toString();
-        EXPECT_NEAR (actual.getHeight(), expected.getHeight(), 1.0e-4f) << actual.toString();
-    }
-
-    void expectPoint (juce::Point<float> actual, juce::Point<float> expected)
-    {
-        EXPECT_NEAR (actual.x, expected.x, 1.0e-4f);
-        EXPECT_NEAR (actual.y, expected.y, 1.0e-4f);
-    }
-
-    struct LookFixture : ::testing::Test
-    {
-        VaskelLookAndFeel look { editorAccents() };
-    };
+void expectRect (juce::Rectangle<float> actual, juce::Rectangle<float> expected)
+{
+    EXPECT_NEAR (actual.getX(), expected.getX(), 1.0e-4f) << actual.toString();
+    EXPECT_NEAR (actual.getY(), expected.getY(), 1.0e-4f) << actual.toString();
+    EXPECT_NEAR (actual.getWidth(), expected.getWidth(), 1.0e-4f) << actual.toString();
+    EXPECT_NEAR (actual.getHeight(), expected.getHeight(), 1.0e-4f) << actual.toString();
 }
+
+void expectPoint (juce::Point<float> actual, juce::Point<float> expected)
+{
+    EXPECT_NEAR (actual.x, expected.x, 1.0e-4f);
+    EXPECT_NEAR (actual.y, expected.y, 1.0e-4f);
+}
+
+struct LookFixture : ::testing::Test
+{
+    VaskelLookAndFeel look { editorAccents() };
+};
+} // namespace
 
 //==============================================================================
 TEST (ControlGeometry, ToggleLampAndTextBox)
 {
-    struct Case { juce::Rectangle<float> bounds, lamp, textBox; };
+    struct Case
+    {
+        juce::Rectangle<float> bounds, lamp, textBox;
+    };
     const Case cases[] = {
         { { 0, 0, 100, 20 }, { 5, 5, 10, 10 }, { 24, 0, 72, 20 } },
-        { { 0, 0, 16, 40 },  { 5, 5, 6, 30 },  { 20, 0, 0, 40 } },     // narrower than high: no room for text
-        { { 0, 0, 84, 18 },  { 5, 5, 8, 8 },   { 22, 0, 58, 18 } },
-        { { 0, 0, 6, 6 },    { 5, 5, 0, 0 },   { 10, 0, 0, 6 } },
+        { { 0, 0, 16, 40 }, { 5, 5, 6, 30 }, { 20, 0, 0, 40 } }, // narrower than high: no room for text
+        { { 0, 0, 84, 18 }, { 5, 5, 8, 8 }, { 22, 0, 58, 18 } },
+        { { 0, 0, 6, 6 }, { 5, 5, 0, 0 }, { 10, 0, 0, 6 } },
     };
 
     for (const auto& c : cases)
@@ -58,19 +61,24 @@ TEST (ControlGeometry, UnlitToggleLampPulsesBetweenAlpha01And1)
 
     // Half a period (about 1047 ms) apart the alphas mirror about 0.55.
     for (const auto t : { 0.0, 200.0, 777.0, 5000.0 })
-        EXPECT_NEAR (ControlGeometry::toggleLampAlpha (false, t) + ControlGeometry::toggleLampAlpha (false, t + period / 2.0),
+        EXPECT_NEAR (ControlGeometry::toggleLampAlpha (false, t) +
+                         ControlGeometry::toggleLampAlpha (false, t + period / 2.0),
                      1.1f, 1.0e-4f);
 }
 
 TEST (ControlGeometry, FaderTrackFillCapAndGroove)
 {
-    struct Case { float sliderPos; juce::Rectangle<float> fill, cap; };
+    struct Case
+    {
+        float sliderPos;
+        juce::Rectangle<float> fill, cap;
+    };
     const Case cases[] = {
         { 100.0f, { 17, 100, 6, 88 }, { 0, 94.5f, 40, 11 } },
-        { 188.0f, { 17, 188, 6, 0 },  { 0, 182.5f, 40, 11 } },     // minimum: empty fill
-        { 12.0f,  { 17, 12, 6, 176 }, { 0, 6.5f, 40, 11 } },       // maximum: the whole travel
-        { 220.0f, { 17, 188, 6, 0 },  { 0, 214.5f, 40, 11 } },     // beyond the travel: the fill clamps, the cap follows
-        { -4.0f,  { 17, 12, 6, 176 }, { 0, -9.5f, 40, 11 } },
+        { 188.0f, { 17, 188, 6, 0 }, { 0, 182.5f, 40, 11 } }, // minimum: empty fill
+        { 12.0f, { 17, 12, 6, 176 }, { 0, 6.5f, 40, 11 } },   // maximum: the whole travel
+        { 220.0f, { 17, 188, 6, 0 }, { 0, 214.5f, 40, 11 } }, // beyond the travel: the fill clamps, the cap follows
+        { -4.0f, { 17, 12, 6, 176 }, { 0, -9.5f, 40, 11 } },
     };
 
     for (const auto& c : cases)
@@ -110,7 +118,10 @@ TEST (ControlGeometry, PointsOnCircleRunClockwiseFromTwelve)
     const auto pi = juce::MathConstants<float>::pi;
 
     const std::pair<float, juce::Point<float>> cases[] = {
-        { 0.0f, { 10, 5 } }, { pi / 2, { 15, 10 } }, { pi, { 10, 15 } }, { -pi / 2, { 5, 10 } },
+        { 0.0f, { 10, 5 } },
+        { pi / 2, { 15, 10 } },
+        { pi, { 10, 15 } },
+        { -pi / 2, { 5, 10 } },
     };
 
     for (const auto& [angle, expected] : cases)
@@ -123,7 +134,11 @@ TEST (ControlGeometry, PointsOnCircleRunClockwiseFromTwelve)
 
 TEST (ControlGeometry, ComboArrowCell)
 {
-    struct Case { float w, h, cell; juce::Point<float> centre; };
+    struct Case
+    {
+        float w, h, cell;
+        juce::Point<float> centre;
+    };
     const Case cases[] = {
         { 100, 24, 18, { 91, 12 } },
         { 10, 24, 10, { 5, 12 } },
@@ -149,7 +164,11 @@ TEST_F (LookFixture, TextButtonBodyFollowsPressAndHoverNotItsColour)
     button.setSize (40, 20);
     button.setColour (juce::TextButton::buttonColourId, juce::Colours::red);
 
-    struct Case { bool highlighted, down; juce::uint32 fill; };
+    struct Case
+    {
+        bool highlighted, down;
+        juce::uint32 fill;
+    };
     const Case cases[] = {
         { false, true, 0xFFD9862B },
         { true, true, 0xFFD9862B },
@@ -174,7 +193,13 @@ TEST_F (LookFixture, TextButtonBodyFollowsPressAndHoverNotItsColour)
 
 TEST_F (LookFixture, ToggleWithoutTextNamesItsStateAndOneWithTextShowsIt)
 {
-    struct Case { juce::String buttonText; bool on; juce::String shown; juce::Colour textColour; };
+    struct Case
+    {
+        juce::String buttonText;
+        bool on;
+        juce::String shown;
+        juce::Colour textColour;
+    };
     const Case cases[] = {
         { {}, true, "BYPASS", VaskelColours::textDim },
         { {}, false, "REC", VaskelColours::text },
@@ -255,7 +280,7 @@ TEST_F (LookFixture, ComboBoxBoxOutlineAndArrow)
     EXPECT_EQ (pixel (image, 40, 12), VaskelColours::panel);
     EXPECT_EQ (pixel (image, 0, 12), VaskelColours::textDim);
     EXPECT_EQ (pixel (image, 91, 11), VaskelColours::accentGlow);
-    EXPECT_EQ (pixel (image, 91, 18), VaskelColours::panel);     // below the triangle's tip
+    EXPECT_EQ (pixel (image, 91, 18), VaskelColours::panel); // below the triangle's tip
 }
 
 //==============================================================================
@@ -314,7 +339,8 @@ TEST_F (FaderFixture, MinimumShowsTheBareTrackAndTheCapOnTheValue)
     const auto image = draw (bottom);
 
     EXPECT_EQ (pixel (image, 20, (int) top + 20), VaskelColours::track);
-    EXPECT_TRUE (coloursNear (pixel (image, 17, (int) top + 20), looktest::over (VaskelColours::track, VaskelColours::textDim.withAlpha (0.5f)), 1));
+    EXPECT_TRUE (coloursNear (pixel (image, 17, (int) top + 20),
+                              looktest::over (VaskelColours::track, VaskelColours::textDim.withAlpha (0.5f)), 1));
     // The cap is as wide as the area; its groove is a dark line across it.
     EXPECT_NE (pixel (image, 1, (int) bottom - 3), juce::Colours::black);
     EXPECT_LT (pixel (image, 10, (int) bottom).getBrightness(), pixel (image, 10, (int) bottom - 3).getBrightness());
@@ -322,14 +348,18 @@ TEST_F (FaderFixture, MinimumShowsTheBareTrackAndTheCapOnTheValue)
 
 TEST_F (FaderFixture, ZeroLineOnlyForRangesThatStraddleZero)
 {
-    struct Case { double minimum, maximum; bool line; };
+    struct Case
+    {
+        double minimum, maximum;
+        bool line;
+    };
     const Case cases[] = { { -24, 24, true }, { -60, 12, true }, { 0, 100, false }, { -10, 0, false } };
 
     for (const auto& c : cases)
     {
         SCOPED_TRACE (juce::String (c.minimum) + " ... " + juce::String (c.maximum));
         setRange (c.minimum, c.maximum);
-        const auto image = draw (top);    // cap at the top, away from the zero line
+        const auto image = draw (top); // cap at the top, away from the zero line
 
         int brightestRow = -1;
         float brightest = 0.0f;
@@ -398,12 +428,21 @@ TEST_F (LookFixture, DrawingsLeaveTheirLastColourCurrent)
     juce::Slider slider (juce::Slider::LinearVertical, juce::Slider::NoTextBox);
     slider.setBounds (0, 0, 40, 200);
 
-    struct Case { const char* name; std::function<void (juce::Graphics&)> draw; juce::Colour expected; };
+    struct Case
+    {
+        const char* name;
+        std::function<void (juce::Graphics&)> draw;
+        juce::Colour expected;
+    };
     const Case cases[] = {
-        { "button", [&] (juce::Graphics& g) { look.drawButtonBackground (g, button, {}, false, false); }, VaskelColours::textDim },
+        { "button", [&] (juce::Graphics& g) { look.drawButtonBackground (g, button, {}, false, false); },
+          VaskelColours::textDim },
         { "toggle", [&] (juce::Graphics& g) { look.drawToggleButton (g, toggle, false, false); }, VaskelColours::text },
-        { "combo", [&] (juce::Graphics& g) { look.drawComboBox (g, 100, 24, false, 0, 0, 0, 0, box); }, VaskelColours::accentGlow },
-        { "fader", [&] (juce::Graphics& g) { look.drawLinearSlider (g, 0, 0, 40, 200, 100.0f, 0, 0, juce::Slider::LinearVertical, slider); },
+        { "combo", [&] (juce::Graphics& g) { look.drawComboBox (g, 100, 24, false, 0, 0, 0, 0, box); },
+          VaskelColours::accentGlow },
+        { "fader",
+          [&] (juce::Graphics& g)
+          { look.drawLinearSlider (g, 0, 0, 40, 200, 100.0f, 0, 0, juce::Slider::LinearVertical, slider); },
           VaskelColours::background.withAlpha (0.6f) },
     };
 

@@ -36,7 +36,11 @@ struct EditorFixture : ::testing::Test
 // Records gestures and value changes of one parameter.
 struct ParameterSpy : juce::AudioProcessorParameter::Listener
 {
-    explicit ParameterSpy (juce::AudioProcessorParameter& p) : parameter (p) { parameter.addListener (this); }
+    explicit ParameterSpy (juce::AudioProcessorParameter& p)
+        : parameter (p)
+    {
+        parameter.addListener (this);
+    }
     ~ParameterSpy() override { parameter.removeListener (this); }
 
     void parameterValueChanged (int, float newValue) override { values.push_back (newValue); }
@@ -117,11 +121,10 @@ TEST_F (EditorFixture, CaptionsAndTexts)
     auto a = access();
 
     const std::pair<const char*, const char*> captions[] = {
-        { "inputCaption", "[ INPUT ]" }, { "gateCaption", "[ GATE ]" },   { "driveCaption", "[ DRIVE ]" },
-        { "toneCaption", "[ TONE ]" },   { "cabCaption", "[ CAB ]" },     { "modCaption", "[ MOD ]" },
-        { "spaceCaption", "[ SPACE ]" }, { "echoCaption", "[ ECHO ]" },   { "blendCaption", "[ BLEND ]" },
-        { "outputCaption", "[ OUTPUT ]" },
-        { "midFreqCaption", "MID FREQ" }, { "modRateCaption", "RATE" },
+        { "inputCaption", "[ INPUT ]" },    { "gateCaption", "[ GATE ]" },     { "driveCaption", "[ DRIVE ]" },
+        { "toneCaption", "[ TONE ]" },      { "cabCaption", "[ CAB ]" },       { "modCaption", "[ MOD ]" },
+        { "spaceCaption", "[ SPACE ]" },    { "echoCaption", "[ ECHO ]" },     { "blendCaption", "[ BLEND ]" },
+        { "outputCaption", "[ OUTPUT ]" },  { "midFreqCaption", "MID FREQ" },  { "modRateCaption", "RATE" },
         { "preDelayCaption", "PRE-DELAY" }, { "feedbackCaption", "FEEDBACK" },
     };
 
@@ -131,8 +134,8 @@ TEST_F (EditorFixture, CaptionsAndTexts)
         auto& label = a.control<juce::Label> (name);
         EXPECT_EQ (label.getText(), text);
         EXPECT_EQ (label.getJustificationType(), juce::Justification (juce::Justification::centred));
-        const bool mini = juce::String (name).startsWith ("midFreq") || juce::String (name).startsWith ("modRate")
-                          || juce::String (name).startsWith ("preDelay") || juce::String (name).startsWith ("feedback");
+        const bool mini = juce::String (name).startsWith ("midFreq") || juce::String (name).startsWith ("modRate") ||
+                          juce::String (name).startsWith ("preDelay") || juce::String (name).startsWith ("feedback");
         EXPECT_EQ (label.findColour (juce::Label::textColourId), mini ? VaskelColours::textDim : VaskelColours::text);
     }
 
@@ -143,7 +146,8 @@ TEST_F (EditorFixture, CaptionsAndTexts)
     EXPECT_EQ (a.control<juce::ToggleButton> ("bypassButton").getButtonText(), "");
 
     EXPECT_EQ (a.control<juce::ToggleButton> ("syncButton").getTooltip(),
-               "ON: el tempo del host manda cuando esta disponible (default). OFF: fuerza el BPM manual/TAP aunque haya host.");
+               "ON: el tempo del host manda cuando esta disponible (default). OFF: fuerza el BPM manual/TAP aunque "
+               "haya host.");
     auto& bpm = a.control<juce::Label> ("bpmLabel");
     EXPECT_EQ (bpm.getTooltip(), "Tempo manual (fallback sin host): doble click para escribirlo, o TAP");
     EXPECT_EQ (bpm.getText(), ""); // until the first tick
@@ -164,8 +168,8 @@ TEST_F (EditorFixture, FadersHaveEditableValueBoxesAndKnobsNone)
     openEditor();
     auto a = access();
 
-    for (auto* name : { "inputFader", "gateFader", "driveFader", "toneFader", "modFader", "spaceFader",
-                        "echoFader", "blendFader", "outputFader" })
+    for (auto* name : { "inputFader", "gateFader", "driveFader", "toneFader", "modFader", "spaceFader", "echoFader",
+                        "blendFader", "outputFader" })
     {
         SCOPED_TRACE (name);
         auto& fader = a.control<juce::Slider> (name);
@@ -278,19 +282,19 @@ struct BindingCase
 };
 
 const BindingCase sliderBindings[] = {
-    { "inputFader", ParamIds::inputTrim, -6.5f },     { "gateFader", ParamIds::gateAmount, 40.0f },
-    { "driveFader", ParamIds::driveAmount, 62.5f },   { "toneFader", ParamIds::toneTilt, 3.5f },
-    { "modFader", ParamIds::modAmount, 20.0f },       { "spaceFader", ParamIds::spaceAmount, 75.0f },
-    { "echoFader", ParamIds::echoAmount, 33.3f },     { "blendFader", ParamIds::blend, 50.0f },
-    { "outputFader", ParamIds::outputTrim, -12.0f },  { "midFreqKnob", ParamIds::toneMidFreq, 1500.0f },
-    { "modRateKnob", ParamIds::modRate, 2.5f },       { "preDelayKnob", ParamIds::spacePreDelay, 120.0f },
+    { "inputFader", ParamIds::inputTrim, -6.5f },      { "gateFader", ParamIds::gateAmount, 40.0f },
+    { "driveFader", ParamIds::driveAmount, 62.5f },    { "toneFader", ParamIds::toneTilt, 3.5f },
+    { "modFader", ParamIds::modAmount, 20.0f },        { "spaceFader", ParamIds::spaceAmount, 75.0f },
+    { "echoFader", ParamIds::echoAmount, 33.3f },      { "blendFader", ParamIds::blend, 50.0f },
+    { "outputFader", ParamIds::outputTrim, -12.0f },   { "midFreqKnob", ParamIds::toneMidFreq, 1500.0f },
+    { "modRateKnob", ParamIds::modRate, 2.5f },        { "preDelayKnob", ParamIds::spacePreDelay, 120.0f },
     { "feedbackKnob", ParamIds::echoFeedback, 60.0f },
 };
 
 const BindingCase buttonBindings[] = {
-    { "bypassButton", ParamIds::bypass, 1.0f },         { "driveLed", ParamIds::driveEnabled, 0.0f },
-    { "toneLed", ParamIds::toneEnabled, 0.0f },         { "modLed", ParamIds::modEnabled, 0.0f },
-    { "spaceLed", ParamIds::spaceEnabled, 0.0f },       { "echoLed", ParamIds::echoEnabled, 0.0f },
+    { "bypassButton", ParamIds::bypass, 1.0f },   { "driveLed", ParamIds::driveEnabled, 0.0f },
+    { "toneLed", ParamIds::toneEnabled, 0.0f },   { "modLed", ParamIds::modEnabled, 0.0f },
+    { "spaceLed", ParamIds::spaceEnabled, 0.0f }, { "echoLed", ParamIds::echoEnabled, 0.0f },
     { "cabLed", ParamIds::cabEnabled, 1.0f },
 };
 } // namespace

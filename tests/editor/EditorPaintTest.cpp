@@ -39,24 +39,17 @@ struct PaintFixture : ::testing::Test
     }
 
     // The whole window with its children, on a transparent software image.
-    juce::Image render() const
-    {
-        return editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
-    }
+    juce::Image render() const { return editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f); }
 };
 
-int luminance (juce::Colour c)
-{
-    return (c.getRed() * 3 + c.getGreen() * 6 + c.getBlue()) / 10;
-}
+int luminance (juce::Colour c) { return (c.getRed() * 3 + c.getGreen() * 6 + c.getBlue()) / 10; }
 
 int maxChannelDifference (juce::Colour a, juce::Colour b)
 {
     const auto pa = a.getPixelARGB(), pb = b.getPixelARGB(); // premultiplied
-    return juce::jmax (std::abs ((int) pa.getAlpha() - (int) pb.getAlpha()),
-                       std::abs ((int) pa.getRed() - (int) pb.getRed()),
-                       std::abs ((int) pa.getGreen() - (int) pb.getGreen()),
-                       std::abs ((int) pa.getBlue() - (int) pb.getBlue()));
+    return juce::jmax (
+        std::abs ((int) pa.getAlpha() - (int) pb.getAlpha()), std::abs ((int) pa.getRed() - (int) pb.getRed()),
+        std::abs ((int) pa.getGreen() - (int) pb.getGreen()), std::abs ((int) pa.getBlue() - (int) pb.getBlue()));
 }
 
 // The largest channel difference between two renders inside an area.
@@ -108,12 +101,13 @@ TEST_F (PaintFixture, ScrewsSitInTheCorners)
     const auto image = render();
 
     // Screw boxes at (12, 12), (1155, 12), (12, 535), (1155, 535), 13 x 13.
-    for (auto box : { Rect (12, 12, 13, 13), Rect (1155, 12, 13, 13), Rect (12, 535, 13, 13), Rect (1155, 535, 13, 13) })
+    for (auto box :
+         { Rect (12, 12, 13, 13), Rect (1155, 12, 13, 13), Rect (12, 535, 13, 13), Rect (1155, 535, 13, 13) })
     {
         SCOPED_TRACE (box.toString());
         const auto chassis = image.getPixelAt (box.getCentreX(), box.getY() - 4); // between screw and panels
-        const auto head = image.getPixelAt (box.getX() + 6, box.getY() + 2); // lit dome, off the slot lines
-        const auto centre = image.getPixelAt (box.getX() + 6, box.getY() + 6); // where the slots cross
+        const auto head = image.getPixelAt (box.getX() + 6, box.getY() + 2);      // lit dome, off the slot lines
+        const auto centre = image.getPixelAt (box.getX() + 6, box.getY() + 6);    // where the slots cross
 
         EXPECT_GT (luminance (head), luminance (chassis) + 20);
         EXPECT_LT (luminance (centre), luminance (head) - 20);
@@ -164,9 +158,9 @@ TEST_F (PaintFixture, TheFooterCarriesTheNameAndTheMakersDomain)
         return count;
     };
 
-    EXPECT_GT (countText ({ 16, 541, 200, 16 }), 40);    // "Tessarwood Quorlin 0.0.1", left
-    EXPECT_GT (countText ({ 1000, 541, 164, 16 }), 40);  // "tessarwood.example", right
-    EXPECT_EQ (countText ({ 500, 541, 180, 16 }), 0);    // nothing in the middle
+    EXPECT_GT (countText ({ 16, 541, 200, 16 }), 40);   // "Tessarwood Quorlin 0.0.1", left
+    EXPECT_GT (countText ({ 1000, 541, 164, 16 }), 40); // "tessarwood.example", right
+    EXPECT_EQ (countText ({ 500, 541, 180, 16 }), 0);   // nothing in the middle
 }
 
 TEST_F (PaintFixture, TheImagesAreFaintWatermarksInTheTitleArea)
@@ -243,8 +237,8 @@ TEST_F (PaintFixture, MatchesTheReferenceImage)
 
     if (share > 0.001)
     {
-        const auto actualFile = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                                    .getChildFile ("editor-1180x560-actual.png");
+        const auto actualFile =
+            juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("editor-1180x560-actual.png");
         actualFile.deleteFile();
         juce::FileOutputStream out (actualFile);
         juce::PNGImageFormat().writeImageToStream (image, out);

@@ -20,17 +20,20 @@ bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
 // Reads the editor's layout rectangles and reaches its controls by member name.
 struct VaskelQuorlinEditorTestAccess
 {
-    explicit VaskelQuorlinEditorTestAccess (VaskelQuorlinEditor& e) : editor (e) {}
+    explicit VaskelQuorlinEditorTestAccess (VaskelQuorlinEditor& e)
+        : editor (e)
+    {
+    }
 
     using Named = std::pair<juce::String, juce::Rectangle<int>>;
 
     std::vector<Named> rectangles() const
     {
-        return { { "headerArea", editor.headerArea },   { "inputColumn", editor.inputColumn },
-                 { "moduleArea", editor.moduleArea },   { "tempoColumn", editor.tempoColumn },
+        return { { "headerArea", editor.headerArea },     { "inputColumn", editor.inputColumn },
+                 { "moduleArea", editor.moduleArea },     { "tempoColumn", editor.tempoColumn },
                  { "outputColumn", editor.outputColumn }, { "toneColumn", editor.toneColumn },
-                 { "modColumn", editor.modColumn },     { "spaceColumn", editor.spaceColumn },
-                 { "echoColumn", editor.echoColumn },   { "titleArea", editor.titleArea } };
+                 { "modColumn", editor.modColumn },       { "spaceColumn", editor.spaceColumn },
+                 { "echoColumn", editor.echoColumn },     { "titleArea", editor.titleArea } };
     }
 
     juce::Rectangle<int> rectangle (const juce::String& name) const
@@ -46,27 +49,53 @@ struct VaskelQuorlinEditorTestAccess
     std::vector<std::pair<juce::String, juce::Component*>> controls() const
     {
         auto& e = editor;
-        return { { "inputFader", &e.inputFader }, { "gateFader", &e.gateFader }, { "driveFader", &e.driveFader },
-                 { "toneFader", &e.toneFader }, { "modFader", &e.modFader }, { "spaceFader", &e.spaceFader },
-                 { "echoFader", &e.echoFader }, { "blendFader", &e.blendFader }, { "outputFader", &e.outputFader },
-                 { "inputCaption", &e.inputCaption }, { "gateCaption", &e.gateCaption },
-                 { "driveCaption", &e.driveCaption }, { "toneCaption", &e.toneCaption },
-                 { "cabCaption", &e.cabCaption }, { "modCaption", &e.modCaption },
-                 { "spaceCaption", &e.spaceCaption }, { "echoCaption", &e.echoCaption },
-                 { "blendCaption", &e.blendCaption }, { "outputCaption", &e.outputCaption },
-                 { "midFreqKnob", &e.midFreqKnob }, { "modRateKnob", &e.modRateKnob },
-                 { "preDelayKnob", &e.preDelayKnob }, { "feedbackKnob", &e.feedbackKnob },
-                 { "midFreqCaption", &e.midFreqCaption }, { "modRateCaption", &e.modRateCaption },
-                 { "preDelayCaption", &e.preDelayCaption }, { "feedbackCaption", &e.feedbackCaption },
-                 { "driveLed", &e.driveLed }, { "toneLed", &e.toneLed }, { "modLed", &e.modLed },
-                 { "spaceLed", &e.spaceLed }, { "echoLed", &e.echoLed }, { "cabLed", &e.cabLed },
-                 { "gateSelector", &e.gateSelector }, { "driveSelector", &e.driveSelector },
-                 { "toneSelector", &e.toneSelector }, { "cabSelector", &e.cabSelector },
-                 { "modSelector", &e.modSelector }, { "spaceSelector", &e.spaceSelector },
+        return { { "inputFader", &e.inputFader },
+                 { "gateFader", &e.gateFader },
+                 { "driveFader", &e.driveFader },
+                 { "toneFader", &e.toneFader },
+                 { "modFader", &e.modFader },
+                 { "spaceFader", &e.spaceFader },
+                 { "echoFader", &e.echoFader },
+                 { "blendFader", &e.blendFader },
+                 { "outputFader", &e.outputFader },
+                 { "inputCaption", &e.inputCaption },
+                 { "gateCaption", &e.gateCaption },
+                 { "driveCaption", &e.driveCaption },
+                 { "toneCaption", &e.toneCaption },
+                 { "cabCaption", &e.cabCaption },
+                 { "modCaption", &e.modCaption },
+                 { "spaceCaption", &e.spaceCaption },
+                 { "echoCaption", &e.echoCaption },
+                 { "blendCaption", &e.blendCaption },
+                 { "outputCaption", &e.outputCaption },
+                 { "midFreqKnob", &e.midFreqKnob },
+                 { "modRateKnob", &e.modRateKnob },
+                 { "preDelayKnob", &e.preDelayKnob },
+                 { "feedbackKnob", &e.feedbackKnob },
+                 { "midFreqCaption", &e.midFreqCaption },
+                 { "modRateCaption", &e.modRateCaption },
+                 { "preDelayCaption", &e.preDelayCaption },
+                 { "feedbackCaption", &e.feedbackCaption },
+                 { "driveLed", &e.driveLed },
+                 { "toneLed", &e.toneLed },
+                 { "modLed", &e.modLed },
+                 { "spaceLed", &e.spaceLed },
+                 { "echoLed", &e.echoLed },
+                 { "cabLed", &e.cabLed },
+                 { "gateSelector", &e.gateSelector },
+                 { "driveSelector", &e.driveSelector },
+                 { "toneSelector", &e.toneSelector },
+                 { "cabSelector", &e.cabSelector },
+                 { "modSelector", &e.modSelector },
+                 { "spaceSelector", &e.spaceSelector },
                  { "echoSelector", &e.echoSelector },
-                 { "bypassButton", &e.bypassButton }, { "tapButton", &e.tapButton },
-                 { "bpmLabel", &e.bpmLabel }, { "syncButton", &e.syncButton },
-                 { "inputMeter", &e.inputMeter }, { "outputMeter", &e.outputMeter }, { "vuMeter", &e.vuMeter } };
+                 { "bypassButton", &e.bypassButton },
+                 { "tapButton", &e.tapButton },
+                 { "bpmLabel", &e.bpmLabel },
+                 { "syncButton", &e.syncButton },
+                 { "inputMeter", &e.inputMeter },
+                 { "outputMeter", &e.outputMeter },
+                 { "vuMeter", &e.vuMeter } };
     }
 
     template <typename ComponentType = juce::Component>
@@ -99,7 +128,13 @@ inline juce::MouseEvent mouseEventAt (juce::Component& target, juce::Point<float
              juce::MouseInputSource::defaultRotation,
              juce::MouseInputSource::defaultTiltX,
              juce::MouseInputSource::defaultTiltY,
-             &target, &target, now, position, now, numberOfClicks, false };
+             &target,
+             &target,
+             now,
+             position,
+             now,
+             numberOfClicks,
+             false };
 }
 
 // A press and release in the middle of the component, delivered straight to

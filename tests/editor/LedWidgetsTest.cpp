@@ -7,45 +7,45 @@ using looktest::pixel;
 
 namespace
 {
-    void expectNear (juce::Rectangle<float> actual, juce::Rectangle<float> expected)
+void expectNear (juce::Rectangle<float> actual, juce::Rectangle<float> expected)
+{
+    EXPECT_NEAR (actual.getX(), expected.getX(), 1.0e-5f) << actual.toString();
+    EXPECT_NEAR (actual.getY(), expected.getY(), 1.0e-5f) << actual.toString();
+    EXPECT_NEAR (actual.getWidth(), expected.getWidth(), 1.0e-5f) << actual.toString();
+    EXPECT_NEAR (actual.getHeight(), expected.getHeight(), 1.0e-5f) << actual.toString();
+}
+
+struct LedFixture : ::testing::Test
+{
+    VaskelLookAndFeel look { looktest::editorAccents() };
+};
+
+struct SelectorFixture : LedFixture
+{
+    VaskelLedStackSelector selector;
+    std::vector<int> reported;
+
+    void SetUp() override
     {
-        EXPECT_NEAR (actual.getX(), expected.getX(), 1.0e-5f) << actual.toString();
-        EXPECT_NEAR (actual.getY(), expected.getY(), 1.0e-5f) << actual.toString();
-        EXPECT_NEAR (actual.getWidth(), expected.getWidth(), 1.0e-5f) << actual.toString();
-        EXPECT_NEAR (actual.getHeight(), expected.getHeight(), 1.0e-5f) << actual.toString();
+        selector.setSize (105, 48);
+        selector.setChoices ({ "Tube", "Fuzz", "Boost" });
+        selector.onChange = [this] (int index) { reported.push_back (index); };
     }
 
-    struct LedFixture : ::testing::Test
+    void releaseAt (int x, int y, juce::ModifierKeys buttons = juce::ModifierKeys::leftButtonModifier)
     {
-        VaskelLookAndFeel look { looktest::editorAccents() };
-    };
+        selector.mouseUp (looktest::mouseEventAt (selector, x, y, buttons));
+    }
 
-    struct SelectorFixture : LedFixture
+    juce::Image render()
     {
-        VaskelLedStackSelector selector;
-        std::vector<int> reported;
-
-        void SetUp() override
-        {
-            selector.setSize (105, 48);
-            selector.setChoices ({ "Tube", "Fuzz", "Boost" });
-            selector.onChange = [this] (int index) { reported.push_back (index); };
-        }
-
-        void releaseAt (int x, int y, juce::ModifierKeys buttons = juce::ModifierKeys::leftButtonModifier)
-        {
-            selector.mouseUp (looktest::mouseEventAt (selector, x, y, buttons));
-        }
-
-        juce::Image render()
-        {
-            auto image = looktest::clearCanvas (selector.getWidth(), selector.getHeight());
-            juce::Graphics g (image);
-            selector.paint (g);
-            return image;
-        }
-    };
-}
+        auto image = looktest::clearCanvas (selector.getWidth(), selector.getHeight());
+        juce::Graphics g (image);
+        selector.paint (g);
+        return image;
+    }
+};
+} // namespace
 
 //==============================================================================
 TEST_F (LedFixture, LedButtonHasNoTextAndClicksToggleIt)
@@ -112,17 +112,14 @@ TEST (LedStackGeometry, RowsAndHitTesting)
 
 TEST_F (SelectorFixture, ReleaseChoosesTheRowUnderItClampedToTheRows)
 {
-    struct Case { int x, y, row; };
+    struct Case
+    {
+        int x, y, row;
+    };
     const Case cases[] = {
-        { 50, -30, 0 },     // above the selector
-        { 50, 0, 0 },
-        { 50, 15, 0 },
-        { 50, 16, 1 },
-        { -40, 20, 1 },     // x never matters
-        { 900, 31, 1 },
-        { 50, 32, 2 },
-        { 50, 47, 2 },
-        { 50, 48, 2 },      // below the last row
+        { 50, -30, 0 },                                               // above the selector
+        { 50, 0, 0 },   { 50, 15, 0 }, { 50, 16, 1 }, { -40, 20, 1 }, // x never matters
+        { 900, 31, 1 }, { 50, 32, 2 }, { 50, 47, 2 }, { 50, 48, 2 },  // below the last row
         { 50, 500, 2 },
     };
 
@@ -140,7 +137,7 @@ TEST_F (SelectorFixture, EveryReleaseReportsAlsoOnTheLitRow)
 {
     selector.setSelectedIndex (1);
     releaseAt (10, 20);
-    releaseAt (10, 20);     // a double click: once per release
+    releaseAt (10, 20); // a double click: once per release
     releaseAt (10, 40, juce::ModifierKeys::rightButtonModifier);
 
     EXPECT_EQ (reported, (std::vector<int> { 1, 1, 2 }));
@@ -149,7 +146,7 @@ TEST_F (SelectorFixture, EveryReleaseReportsAlsoOnTheLitRow)
 
 TEST_F (SelectorFixture, LeftOverPixelsBelowTheRowsBelongToTheLastRow)
 {
-    selector.setSize (105, 50);     // rows of 16, two pixels left over
+    selector.setSize (105, 50); // rows of 16, two pixels left over
     releaseAt (10, 49);
     EXPECT_EQ (selector.getSelectedIndex(), 2);
 }

@@ -9,76 +9,71 @@ using looktest::editorAccents;
 
 namespace
 {
-    bool tripleIs (juce::uint32 accent, juce::uint32 soft, juce::uint32 glow)
-    {
-        return VaskelColours::accent == juce::Colour (accent)
-            && VaskelColours::accentSoft == juce::Colour (soft)
-            && VaskelColours::accentGlow == juce::Colour (glow);
-    }
-
-    juce::File repositoryRoot()
-    {
-        return juce::File (QUORLIN_TEST_DATA_DIR).getParentDirectory();
-    }
-
-    // The font revision (16.16 fixed point) from a TrueType file's head table.
-    double fontRevision (const char* data, int size)
-    {
-        const auto* bytes = reinterpret_cast<const juce::uint8*> (data);
-        const auto read16 = [bytes] (int at) { return (int) ((bytes[at] << 8) | bytes[at + 1]); };
-        const auto read32 = [bytes] (int at)
-        {
-            return (juce::uint32) ((bytes[at] << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3]);
-        };
-
-        const auto numTables = read16 (4);
-
-        for (int i = 0; i < numTables; ++i)
-        {
-            const auto record = 12 + 16 * i;
-
-            if (record + 16 <= size && std::memcmp (bytes + record, "head", 4) == 0)
-            {
-                const auto offset = (int) read32 (record + 8);
-                return offset + 8 <= size ? read32 (offset + 4) / 65536.0 : -1.0;
-            }
-        }
-
-        return -1.0;
-    }
-
-    struct EmbeddedFont
-    {
-        const char* resourceName;
-        const char* originalFilename;
-        const char* packageFile;
-        const char* family;
-        const char* style;
-        double revision;
-    };
-
-    const EmbeddedFont embeddedFonts[] = {
-        { "ChakraPetchRegular_ttf", "ChakraPetch-Regular.ttf", "chakra-petch/400Regular/ChakraPetch_400Regular.ttf", "Chakra Petch", "Regular", 1.0 },
-        { "ChakraPetchBold_ttf",    "ChakraPetch-Bold.ttf",    "chakra-petch/700Bold/ChakraPetch_700Bold.ttf",       "Chakra Petch", "Bold",    1.0 },
-        { "VT323Regular_ttf",       "VT323-Regular.ttf",       "vt323/400Regular/VT323_400Regular.ttf",               "VT323",        "Regular", 2.0 },
-    };
-
-    void expectFace (const juce::Font& font, const juce::String& family, float height)
-    {
-        ASSERT_NE (font.getTypefacePtr(), nullptr);
-        EXPECT_EQ (font.getTypefaceName(), family);
-        EXPECT_EQ (font.getTypefacePtr()->getName(), family);
-        EXPECT_EQ (font.getTypefaceStyle(), "Regular");
-        EXPECT_FLOAT_EQ (font.getHeight(), height);
-    }
+bool tripleIs (juce::uint32 accent, juce::uint32 soft, juce::uint32 glow)
+{
+    return VaskelColours::accent == juce::Colour (accent) && VaskelColours::accentSoft == juce::Colour (soft) &&
+           VaskelColours::accentGlow == juce::Colour (glow);
 }
+
+juce::File repositoryRoot() { return juce::File (QUORLIN_TEST_DATA_DIR).getParentDirectory(); }
+
+// The font revision (16.16 fixed point) from a TrueType file's head table.
+double fontRevision (const char* data, int size)
+{
+    const auto* bytes = reinterpret_cast<const juce::uint8*> (data);
+    const auto read16 = [bytes] (int at) { return (int) ((bytes[at] << 8) | bytes[at + 1]); };
+    const auto read32 = [bytes] (int at)
+    { return (juce::uint32) ((bytes[at] << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3]); };
+
+    const auto numTables = read16 (4);
+
+    for (int i = 0; i < numTables; ++i)
+    {
+        const auto record = 12 + 16 * i;
+
+        if (record + 16 <= size && std::memcmp (bytes + record, "head", 4) == 0)
+        {
+            const auto offset = (int) read32 (record + 8);
+            return offset + 8 <= size ? read32 (offset + 4) / 65536.0 : -1.0;
+        }
+    }
+
+    return -1.0;
+}
+
+struct EmbeddedFont
+{
+    const char* resourceName;
+    const char* originalFilename;
+    const char* packageFile;
+    const char* family;
+    const char* style;
+    double revision;
+};
+
+const EmbeddedFont embeddedFonts[] = {
+    { "ChakraPetchRegular_ttf", "ChakraPetch-Regular.ttf", "chakra-petch/400Regular/ChakraPetch_400Regular.ttf",
+      "Chakra Petch", "Regular", 1.0 },
+    { "ChakraPetchBold_ttf", "ChakraPetch-Bold.ttf", "chakra-petch/700Bold/ChakraPetch_700Bold.ttf", "Chakra Petch",
+      "Bold", 1.0 },
+    { "VT323Regular_ttf", "VT323-Regular.ttf", "vt323/400Regular/VT323_400Regular.ttf", "VT323", "Regular", 2.0 },
+};
+
+void expectFace (const juce::Font& font, const juce::String& family, float height)
+{
+    ASSERT_NE (font.getTypefacePtr(), nullptr);
+    EXPECT_EQ (font.getTypefaceName(), family);
+    EXPECT_EQ (font.getTypefacePtr()->getName(), family);
+    EXPECT_EQ (font.getTypefaceStyle(), "Regular");
+    EXPECT_FLOAT_EQ (font.getHeight(), height);
+}
+} // namespace
 
 // Runs in a fresh process, so that no look of another test has written the triple yet.
 TEST (LookAndFeelDeathTest, AccentTripleStartsWithItsInitialValues)
 {
     GTEST_FLAG_SET (death_test_style, "threadsafe");
-    EXPECT_EXIT (std::_Exit (tripleIs (0xFF3D7BFF, 0xFF7FA8FF, 0xFFA6F0FF) ? 0 : 1),
-                 ::testing::ExitedWithCode (0), "");
+    EXPECT_EXIT (std::_Exit (tripleIs (0xFF3D7BFF, 0xFF7FA8FF, 0xFFA6F0FF) ? 0 : 1), ::testing::ExitedWithCode (0), "");
 }
 
 TEST (LookAndFeel, ConstructorWritesTheAccentTripleBeforeTheColourIds)
@@ -111,19 +106,19 @@ TEST (LookAndFeel, SetsThePaletteColourIds)
     VaskelLookAndFeel look (editorAccents());
 
     const std::pair<int, juce::uint32> expected[] = {
-        { juce::ResizableWindow::backgroundColourId,            0xFF06070D },
-        { juce::Label::textColourId,                            0xFFC9D2E0 },
-        { juce::ComboBox::backgroundColourId,                   0xFF0D0F18 },
-        { juce::ComboBox::textColourId,                         0xFFC9D2E0 },
-        { juce::ComboBox::outlineColourId,                      0xFF7A87A3 },
-        { juce::PopupMenu::backgroundColourId,                  0xFF0D0F18 },
-        { juce::PopupMenu::textColourId,                        0xFFC9D2E0 },
-        { juce::PopupMenu::highlightedBackgroundColourId,       0xFFD9862B },
-        { juce::Slider::textBoxTextColourId,                    0xFFC9D2E0 },
-        { juce::Slider::textBoxBackgroundColourId,              0xFF0D0F18 },
-        { juce::Slider::textBoxOutlineColourId,                 0xFF7A87A3 },
-        { juce::TextButton::textColourOffId,                    0xFFC9D2E0 },
-        { juce::TextButton::textColourOnId,                     0xFF06070D },
+        { juce::ResizableWindow::backgroundColourId, 0xFF06070D },
+        { juce::Label::textColourId, 0xFFC9D2E0 },
+        { juce::ComboBox::backgroundColourId, 0xFF0D0F18 },
+        { juce::ComboBox::textColourId, 0xFFC9D2E0 },
+        { juce::ComboBox::outlineColourId, 0xFF7A87A3 },
+        { juce::PopupMenu::backgroundColourId, 0xFF0D0F18 },
+        { juce::PopupMenu::textColourId, 0xFFC9D2E0 },
+        { juce::PopupMenu::highlightedBackgroundColourId, 0xFFD9862B },
+        { juce::Slider::textBoxTextColourId, 0xFFC9D2E0 },
+        { juce::Slider::textBoxBackgroundColourId, 0xFF0D0F18 },
+        { juce::Slider::textBoxOutlineColourId, 0xFF7A87A3 },
+        { juce::TextButton::textColourOffId, 0xFFC9D2E0 },
+        { juce::TextButton::textColourOnId, 0xFF06070D },
     };
 
     for (const auto& [id, argb] : expected)
@@ -208,7 +203,7 @@ TEST (LookAndFeel, MakeFontFallsBackToTheDefaultFaceWithoutATypeface)
 TEST (LookAndFeel, MakeFontUsesTheGivenTypefaceAtTheGivenHeight)
 {
     const auto typeface = juce::Typeface::createSystemTypefaceFor (BinaryData::VT323Regular_ttf,
-                                                                    (size_t) BinaryData::VT323Regular_ttfSize);
+                                                                   (size_t) BinaryData::VT323Regular_ttfSize);
     ASSERT_NE (typeface, nullptr);
 
     const auto font = VaskelLookAndFeel::makeFont (typeface, 42.0f);
@@ -235,7 +230,8 @@ TEST (EmbeddedResources, FontsAreTheNamedVersionsAndLoadFromMemory)
 
         // The bytes are those of the pinned npm package's file.
         juce::MemoryBlock packaged;
-        const auto file = repositoryRoot().getChildFile ("node_modules/@expo-google-fonts").getChildFile (font.packageFile);
+        const auto file =
+            repositoryRoot().getChildFile ("node_modules/@expo-google-fonts").getChildFile (font.packageFile);
         ASSERT_TRUE (file.loadFileAsData (packaged)) << file.getFullPathName();
         EXPECT_EQ ((int) packaged.getSize(), size);
         EXPECT_EQ (std::memcmp (packaged.getData(), data, (size_t) size), 0);
@@ -244,7 +240,8 @@ TEST (EmbeddedResources, FontsAreTheNamedVersionsAndLoadFromMemory)
 
 TEST (EmbeddedResources, EveryImageOfTheAssetsIsEmbedded)
 {
-    const auto images = repositoryRoot().getChildFile ("assets/images").findChildFiles (juce::File::findFiles, false, "*.png");
+    const auto images =
+        repositoryRoot().getChildFile ("assets/images").findChildFiles (juce::File::findFiles, false, "*.png");
 
     for (const auto& file : images)
     {

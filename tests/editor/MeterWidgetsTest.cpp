@@ -7,30 +7,29 @@ using looktest::pixel;
 
 namespace
 {
-    struct MeterFixture : ::testing::Test
+struct MeterFixture : ::testing::Test
+{
+    VaskelLookAndFeel look { looktest::editorAccents() };
+
+    template <typename Meter>
+    juce::Image render (Meter& meter)
     {
-        VaskelLookAndFeel look { looktest::editorAccents() };
+        auto image = looktest::canvas (meter.getWidth(), meter.getHeight(), juce::Colour (0xFF808080));
+        juce::Graphics g (image);
+        meter.paint (g);
+        return image;
+    }
+};
 
-        template <typename Meter>
-        juce::Image render (Meter& meter)
-        {
-            auto image = looktest::canvas (meter.getWidth(), meter.getHeight(), juce::Colour (0xFF808080));
-            juce::Graphics g (image);
-            meter.paint (g);
-            return image;
-        }
-    };
-
-    constexpr auto pi = juce::MathConstants<float>::pi;
-}
+constexpr auto pi = juce::MathConstants<float>::pi;
+} // namespace
 
 //==============================================================================
 TEST (MeterGeometry, LadderLitSegmentsRoundToEven)
 {
     const std::pair<float, int> cases[] = {
-        { -100.0f, 0 }, { -48.0f, 0 }, { -46.5f, 0 }, { -46.4f, 1 },
-        { -24.0f, 8 }, { -13.5f, 12 }, { -4.5f, 14 }, { -4.4f, 15 },
-        { -1.5f, 16 }, { 0.0f, 16 }, { 12.0f, 16 },
+        { -100.0f, 0 }, { -48.0f, 0 }, { -46.5f, 0 }, { -46.4f, 1 }, { -24.0f, 8 }, { -13.5f, 12 },
+        { -4.5f, 14 },  { -4.4f, 15 }, { -1.5f, 16 }, { 0.0f, 16 },  { 12.0f, 16 },
     };
 
     for (const auto& [level, lit] : cases)
@@ -68,8 +67,12 @@ TEST (MeterGeometry, LadderZones)
 TEST (MeterGeometry, VuNeedleAngles)
 {
     const std::pair<float, float> cases[] = {
-        { -100.0f, -pi / 2 }, { -36.0f, -pi / 2 }, { -8.7f, MeterGeometry::vuOverloadStartAngle },
-        { 0.0f, juce::degreesToRadians (76.1538f) }, { 3.0f, pi / 2 }, { 20.0f, pi / 2 },
+        { -100.0f, -pi / 2 },
+        { -36.0f, -pi / 2 },
+        { -8.7f, MeterGeometry::vuOverloadStartAngle },
+        { 0.0f, juce::degreesToRadians (76.1538f) },
+        { 3.0f, pi / 2 },
+        { 20.0f, pi / 2 },
     };
 
     for (const auto& [level, angle] : cases)
@@ -102,15 +105,15 @@ TEST_F (MeterFixture, LadderLightsSegmentsInTheirZoneColours)
     EXPECT_EQ (pixel (image, 8, segmentCentre (0)), VaskelColours::accentGlow);
     EXPECT_EQ (pixel (image, 8, segmentCentre (7)), VaskelColours::accentGlow);
     EXPECT_TRUE (coloursNear (pixel (image, 8, segmentCentre (8)), unlit, 1));
-    EXPECT_EQ (pixel (image, 8, 390), juce::Colours::black);     // the gap above segment 0
-    EXPECT_EQ (pixel (image, 8, 0), juce::Colours::black);       // the row above segment 15
-    EXPECT_EQ (meter.levelDb, -24.0f);                            // painting leaves the level alone
+    EXPECT_EQ (pixel (image, 8, 390), juce::Colours::black); // the gap above segment 0
+    EXPECT_EQ (pixel (image, 8, 0), juce::Colours::black);   // the row above segment 15
+    EXPECT_EQ (meter.levelDb, -24.0f);                       // painting leaves the level alone
 
     meter.levelDb = 0.0f;
     image = render (meter);
     EXPECT_EQ (pixel (image, 8, segmentCentre (12)), juce::Colour (0xFFFFFF00));
     EXPECT_EQ (pixel (image, 8, segmentCentre (15)), VaskelColours::hot);
-    EXPECT_EQ (pixel (image, 0, segmentCentre (15)), VaskelColours::hot);     // full width
+    EXPECT_EQ (pixel (image, 0, segmentCentre (15)), VaskelColours::hot); // full width
 
     VaskelLadderMeter fresh;
     fresh.setSize (16, 416);
@@ -126,7 +129,7 @@ TEST_F (MeterFixture, VuNeedleRestsLeftAndReachesRight)
 
     const auto body = juce::Colour (0xFF030304);
 
-    auto image = render (meter);     // a new meter: -100 dB
+    auto image = render (meter); // a new meter: -100 dB
     EXPECT_TRUE (coloursNear (pixel (image, 33, 24), VaskelColours::text, 6));
     EXPECT_EQ (pixel (image, 60, 24), body);
 

@@ -7,25 +7,30 @@ using looktest::pixel;
 
 namespace
 {
-    void expectRect (juce::Rectangle<float> actual, juce::Rectangle<float> expected)
-    {
-        EXPECT_EQ (actual, expected) << actual.toString() << " vs " << expected.toString();
-    }
-
-    struct PanelFixture : ::testing::Test
-    {
-        VaskelLookAndFeel look { looktest::editorAccents() };
-    };
+void expectRect (juce::Rectangle<float> actual, juce::Rectangle<float> expected)
+{
+    EXPECT_EQ (actual, expected) << actual.toString() << " vs " << expected.toString();
 }
+
+struct PanelFixture : ::testing::Test
+{
+    VaskelLookAndFeel look { looktest::editorAccents() };
+};
+} // namespace
 
 TEST (PanelGeometry, RailsSitOnTheEdgesWithVentSlots)
 {
-    struct Case { float height; float railHeight; size_t slots; };
+    struct Case
+    {
+        float height;
+        float railHeight;
+        size_t slots;
+    };
     const Case cases[] = {
         { 560, 540, 90 },
         { 24, 4, 1 },
-        { 23, 3, 0 },      // the first slot top is not above the rail bottom
-        { 10, -10, 0 },    // a negative height, passed on as computed
+        { 23, 3, 0 },   // the first slot top is not above the rail bottom
+        { 10, -10, 0 }, // a negative height, passed on as computed
     };
 
     for (const auto& c : cases)
@@ -82,7 +87,8 @@ TEST_F (PanelFixture, LitLedHasAWhiteSpotAndItsColourAroundIt)
 
     // The renderer samples the gradient at pixel centres.
     const juce::Point<float> centre { 19.5f, 19.5f };
-    EXPECT_TRUE (coloursNear (pixel (image, 19, 19), expected.getColourAtPosition (spot.getDistanceFrom (centre) / radius), 4));
+    EXPECT_TRUE (
+        coloursNear (pixel (image, 19, 19), expected.getColourAtPosition (spot.getDistanceFrom (centre) / radius), 4));
     EXPECT_TRUE (coloursNear (pixel (image, 16, 15), juce::Colours::white, 12));
 
     // Lower right inside the lamp: darker than the colour itself.
@@ -103,10 +109,10 @@ TEST_F (PanelFixture, RailsShowSlotsOverTheirBody)
         PanelDrawing::drawSideRails (g, { 0, 0, 100, 100 });
     }
 
-    EXPECT_EQ (pixel (image, 3, 14), juce::Colour (0xFF1C1F2B));     // first slot, rows 13 ... 15
-    EXPECT_EQ (pixel (image, 3, 17), juce::Colour (0xFF0A0B10));     // between slots
-    EXPECT_EQ (pixel (image, 96, 14), juce::Colour (0xFF1C1F2B));    // the right rail's slot
-    EXPECT_EQ (pixel (image, 50, 50), juce::Colours::black);         // nothing between the rails
+    EXPECT_EQ (pixel (image, 3, 14), juce::Colour (0xFF1C1F2B));  // first slot, rows 13 ... 15
+    EXPECT_EQ (pixel (image, 3, 17), juce::Colour (0xFF0A0B10));  // between slots
+    EXPECT_EQ (pixel (image, 96, 14), juce::Colour (0xFF1C1F2B)); // the right rail's slot
+    EXPECT_EQ (pixel (image, 50, 50), juce::Colours::black);      // nothing between the rails
 }
 
 TEST_F (PanelFixture, ChassisBodySettlesAtSixtyPercent)
@@ -117,7 +123,9 @@ TEST_F (PanelFixture, ChassisBodySettlesAtSixtyPercent)
         PanelDrawing::drawChassis (g, { 0, 0, 400, 200 }, 14.0f);
     }
 
-    EXPECT_TRUE (coloursNear (pixel (image, 30, 5), juce::Colour (0xFF1C1F2B).interpolatedWith (juce::Colour (0xFF14161F), 5.0f / 120.0f), 2));
+    EXPECT_TRUE (coloursNear (pixel (image, 30, 5),
+                              juce::Colour (0xFF1C1F2B).interpolatedWith (juce::Colour (0xFF14161F), 5.0f / 120.0f),
+                              2));
     EXPECT_EQ (pixel (image, 30, 150), juce::Colour (0xFF14161F));
     EXPECT_EQ (pixel (image, 30, 190), juce::Colour (0xFF14161F));
     // The sheen brightens the middle of the diagonal.
@@ -142,8 +150,10 @@ TEST_F (PanelFixture, PlainAndAccentedPanelsDifferOnlyInFillAndBorder)
     const auto plain = render (false);
     const auto accented = render (true);
 
-    EXPECT_TRUE (coloursNear (pixel (plain, 70, 40), looktest::over (grey, juce::Colours::white.withAlpha (0.015f)), 1));
-    EXPECT_TRUE (coloursNear (pixel (accented, 70, 40), looktest::over (grey, VaskelColours::accent.withAlpha (0.1f)), 1));
+    EXPECT_TRUE (
+        coloursNear (pixel (plain, 70, 40), looktest::over (grey, juce::Colours::white.withAlpha (0.015f)), 1));
+    EXPECT_TRUE (
+        coloursNear (pixel (accented, 70, 40), looktest::over (grey, VaskelColours::accent.withAlpha (0.1f)), 1));
 
     // Border: the outline's left column.
     EXPECT_TRUE (coloursNear (pixel (plain, 10, 40), juce::Colour (0xFF2A2E3D), 40));
@@ -158,14 +168,43 @@ TEST_F (PanelFixture, PlainAndAccentedPanelsDifferOnlyInFillAndBorder)
 // panel left current; what it sees there is white at alpha 0.06.
 TEST_F (PanelFixture, RoutinesLeaveTheirLastColourCurrent)
 {
-    struct Case { const char* name; std::function<void (juce::Graphics&)> draw; juce::Colour expected; };
+    struct Case
+    {
+        const char* name;
+        std::function<void (juce::Graphics&)> draw;
+        juce::Colour expected;
+    };
     const Case cases[] = {
-        { "plain panel", [] (juce::Graphics& g) { PanelDrawing::drawPanel (g, { 10, 10, 80, 40 }, false, 8.0f); }, juce::Colour (0x0FFFFFFF) },
-        { "accented panel", [] (juce::Graphics& g) { PanelDrawing::drawPanel (g, { 10, 10, 80, 40 }, true, 8.0f); }, juce::Colour (0x0FFFFFFF) },
-        { "chassis", [] (juce::Graphics& g) { PanelDrawing::drawChassis (g, { 0, 0, 200, 100 }, 14.0f); }, juce::Colour (0x0FFFFFFF) },
-        { "rails", [] (juce::Graphics& g) { PanelDrawing::drawSideRails (g, { 0, 0, 200, 100 }); }, juce::Colour (0xFF000000) },
-        { "screws", [] (juce::Graphics& g) { PanelDrawing::drawScrews (g, { 0, 0, 200, 100 }, 12.0f); }, juce::Colour (0xCC000000) },
-        { "led", [] (juce::Graphics& g) { PanelDrawing::drawLed (g, { 0, 0, 18, 18 }, juce::Colour (0xFF00FF00)); }, juce::Colour (0xFF00FF00) },
+        { "plain panel",
+          [] (juce::Graphics& g) {
+              PanelDrawing::drawPanel (g, { 10, 10, 80, 40 }, false, 8.0f);
+          },
+          juce::Colour (0x0FFFFFFF) },
+        { "accented panel",
+          [] (juce::Graphics& g) {
+              PanelDrawing::drawPanel (g, { 10, 10, 80, 40 }, true, 8.0f);
+          },
+          juce::Colour (0x0FFFFFFF) },
+        { "chassis",
+          [] (juce::Graphics& g) {
+              PanelDrawing::drawChassis (g, { 0, 0, 200, 100 }, 14.0f);
+          },
+          juce::Colour (0x0FFFFFFF) },
+        { "rails",
+          [] (juce::Graphics& g) {
+              PanelDrawing::drawSideRails (g, { 0, 0, 200, 100 });
+          },
+          juce::Colour (0xFF000000) },
+        { "screws",
+          [] (juce::Graphics& g) {
+              PanelDrawing::drawScrews (g, { 0, 0, 200, 100 }, 12.0f);
+          },
+          juce::Colour (0xCC000000) },
+        { "led",
+          [] (juce::Graphics& g) {
+              PanelDrawing::drawLed (g, { 0, 0, 18, 18 }, juce::Colour (0xFF00FF00));
+          },
+          juce::Colour (0xFF00FF00) },
     };
 
     for (const auto& c : cases)
@@ -184,6 +223,6 @@ TEST_F (PanelFixture, RoutinesLeaveTheirLastColourCurrent)
         if (c.expected.getAlpha() > 0x40)
             EXPECT_TRUE (coloursNear (current, c.expected, 1));
         else
-            EXPECT_GT (current.getRed(), 200);     // white, as far as 15/255 of it can be read back
+            EXPECT_GT (current.getRed(), 200); // white, as far as 15/255 of it can be read back
     }
 }

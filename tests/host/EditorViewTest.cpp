@@ -31,20 +31,18 @@ void dispatchFor (int milliseconds)
 
     while (juce::Time::getMillisecondCounter() < end)
     {
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
+        if (!juce::dispatchNextMessageOnSystemQueue (true))
             juce::Thread::sleep (1);
     }
 }
 
-bool hasDisplay()
-{
-    return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty();
-}
+bool hasDisplay() { return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty(); }
 
 // A host's window holding the plug-in's view.
 struct HostWindow : juce::DocumentWindow
 {
-    HostWindow() : juce::DocumentWindow ("Tessarwood Quorlin", juce::Colours::black, 0)
+    HostWindow()
+        : juce::DocumentWindow ("Tessarwood Quorlin", juce::Colours::black, 0)
     {
         // The native frame: JUCE's own title bar needs window-manager hints
         // that a bare X server does not have.
@@ -56,7 +54,11 @@ struct HostWindow : juce::DocumentWindow
 // audio thread does while the editor opens and closes.
 struct AudioThread
 {
-    explicit AudioThread (HostedPlugin& p) : plugin (p), thread ([this] { run(); }) {}
+    explicit AudioThread (HostedPlugin& p)
+        : plugin (p)
+        , thread ([this] { run(); })
+    {
+    }
 
     ~AudioThread()
     {
@@ -69,7 +71,7 @@ struct AudioThread
         auto input = Signals::sine (2, 256, 220.0, 44100.0);
         juce::AudioBuffer<float> buffer (2, 256);
 
-        while (! stop)
+        while (!stop)
         {
             buffer.makeCopyOf (input, true);
             plugin.process (buffer);
@@ -86,7 +88,7 @@ struct AudioThread
 
 TEST (EditorView, OpensResizesAndClosesRepeatedlyWhileAudioRuns)
 {
-    if (! hasDisplay())
+    if (!hasDisplay())
         GTEST_SKIP() << "needs an X display (run under xvfb-run)";
 
     HostedPlugin plugin (44100.0, 256);

@@ -24,18 +24,18 @@ struct ModuleFactory
     {
         const auto binary = juce::File (QUORLIN_VST3_BINARY_DIR).getChildFile ("Tessarwood Quorlin.so");
 
-        if (! library.open (binary.getFullPathName()))
+        if (!library.open (binary.getFullPathName()))
             return;
 
         using Entry = bool (*) (void*);
         using Exit = bool (*)();
-        using GetFactory = Steinberg::IPluginFactory* (*)();
+        using GetFactory = Steinberg::IPluginFactory* (*) ();
 
         entry = reinterpret_cast<Entry> (library.getFunction ("ModuleEntry"));
         exit = reinterpret_cast<Exit> (library.getFunction ("ModuleExit"));
         auto getFactory = reinterpret_cast<GetFactory> (library.getFunction ("GetPluginFactory"));
 
-        if (entry == nullptr || exit == nullptr || getFactory == nullptr || ! entry (library.getNativeHandle()))
+        if (entry == nullptr || exit == nullptr || getFactory == nullptr || !entry (library.getNativeHandle()))
             return;
 
         entered = true;
@@ -120,7 +120,7 @@ constexpr int expectedLatency = 6;
 template <typename Condition>
 void dispatchHostMessagesUntil (Condition done)
 {
-    for (int i = 0; i < 5000 && ! done(); ++i)
+    for (int i = 0; i < 5000 && !done(); ++i)
     {
         while (juce::dispatchNextMessageOnSystemQueue (true))
         {
@@ -257,11 +257,9 @@ TEST (HostedModule, ParametersStartAtTheirDefaults)
     };
 
     const Case cases[] = {
-        { "Input", 0.5f, "0.0" },          { "Output", 60.0f / 84.0f, "0.0" },
-        { "Mid Sweep", 0.5094f, "800" },   { "Mod Rate", 0.378f, "0.80" },
-        { "Echo Feedback", 0.35f, "35.0" }, { "Blend", 1.0f, "100.0" },
-        { "Tone Character", 0.5f, "Flat" }, { "Cab Enabled", 0.0f, "Off" },
-        { "Drive Enabled", 1.0f, "On" },
+        { "Input", 0.5f, "0.0" },           { "Output", 60.0f / 84.0f, "0.0" }, { "Mid Sweep", 0.5094f, "800" },
+        { "Mod Rate", 0.378f, "0.80" },     { "Echo Feedback", 0.35f, "35.0" }, { "Blend", 1.0f, "100.0" },
+        { "Tone Character", 0.5f, "Flat" }, { "Cab Enabled", 0.0f, "Off" },     { "Drive Enabled", 1.0f, "On" },
     };
 
     for (const auto& c : cases)
@@ -340,7 +338,8 @@ TEST (HostedModule, ReportsLatencyAndTailInSamples)
         plugin.prepare (rate, 256);
         EXPECT_EQ (plugin.instance->getLatencySamples(), expectedLatency) << rate;
 
-        EXPECT_EQ (juce::roundToInt (plugin.instance->getTailLengthSeconds() * rate), juce::roundToInt (4.0 * rate)) << rate;
+        EXPECT_EQ (juce::roundToInt (plugin.instance->getTailLengthSeconds() * rate), juce::roundToInt (4.0 * rate))
+            << rate;
     }
 }
 
@@ -405,7 +404,8 @@ TEST (HostedModule, EitherBypassLetsTheAudioThrough)
         plugin.prepare (44100.0, 512);
         ASSERT_GT (settledPeak (plugin, 44100.0, 512, 10), 0.1f);
 
-        auto* bypass = hostBypass ? plugin.instance->getBypassParameter() : plugin.findParameter (juce::String (hashedId ("bypass")));
+        auto* bypass = hostBypass ? plugin.instance->getBypassParameter()
+                                  : plugin.findParameter (juce::String (hashedId ("bypass")));
         ASSERT_NE (bypass, nullptr);
         bypass->setValueNotifyingHost (1.0f);
 

@@ -19,13 +19,27 @@ constexpr int blockSize = 512;
 const std::vector<std::pair<juce::String, float>>& hostSettings()
 {
     static const std::vector<std::pair<juce::String, float>> table {
-        { "Input", 0.6f },         { "Gate", 0.05f },            { "Gate Character", 1.0f },
-        { "Drive", 0.45f },        { "Drive Character", 0.5f },  { "Tone", 0.7f },
-        { "Tone Character", 1.0f }, { "Mid Sweep", 0.2f },       { "Cab Character", 0.5f },
-        { "Cab Enabled", 1.0f },   { "Modulation", 0.5f },       { "Modulation Character", 0.5f },
-        { "Mod Rate", 0.3f },      { "Space", 0.3f },            { "Space Character", 1.0f },
-        { "Space Pre-Delay", 0.1f }, { "Echo", 0.4f },           { "Echo Division", 0.5f },
-        { "Echo Feedback", 0.6f }, { "Blend", 0.8f },            { "Output", 0.65f },
+        { "Input", 0.6f },
+        { "Gate", 0.05f },
+        { "Gate Character", 1.0f },
+        { "Drive", 0.45f },
+        { "Drive Character", 0.5f },
+        { "Tone", 0.7f },
+        { "Tone Character", 1.0f },
+        { "Mid Sweep", 0.2f },
+        { "Cab Character", 0.5f },
+        { "Cab Enabled", 1.0f },
+        { "Modulation", 0.5f },
+        { "Modulation Character", 0.5f },
+        { "Mod Rate", 0.3f },
+        { "Space", 0.3f },
+        { "Space Character", 1.0f },
+        { "Space Pre-Delay", 0.1f },
+        { "Echo", 0.4f },
+        { "Echo Division", 0.5f },
+        { "Echo Feedback", 0.6f },
+        { "Blend", 0.8f },
+        { "Output", 0.65f },
     };
     return table;
 }
@@ -82,7 +96,8 @@ ComponentStateParts splitComponentState (const juce::MemoryBlock& state)
     EXPECT_EQ (bytes[chunkEnd - 1], 0);
     EXPECT_EQ (juce::ByteOrder::littleEndianInt64 (bytes + chunkEnd), 0u);
 
-    EXPECT_EQ (juce::String (juce::CharPointer_UTF8 (bytes + size - markerSize), juce::CharPointer_UTF8 (bytes + size)), marker);
+    EXPECT_EQ (juce::String (juce::CharPointer_UTF8 (bytes + size - markerSize), juce::CharPointer_UTF8 (bytes + size)),
+               marker);
     const auto treeSize = (size_t) juce::ByteOrder::littleEndianInt64 (bytes + size - markerSize - 8);
     EXPECT_EQ (chunkEnd + 8 + treeSize + 8 + markerSize, size);
 
@@ -179,7 +194,8 @@ TEST (StateRoundTrip, ComponentStateIsTheProcessorChunkFollowedByTheHostBypass)
     EXPECT_TRUE (parts.processorDocument.startsWith ("<?xml version=\"1.0\" encoding=\"UTF-8\"?> "
                                                      "<PARAMETERS manualBpm=\"120.0\" hostSyncEnabled=\"1\">"))
         << parts.processorDocument;
-    EXPECT_TRUE (parts.processorDocument.contains ("<PARAM id=\"driveAmount\" value=\"45.0\"/>")) << parts.processorDocument;
+    EXPECT_TRUE (parts.processorDocument.contains ("<PARAM id=\"driveAmount\" value=\"45.0\"/>"))
+        << parts.processorDocument;
     EXPECT_TRUE (parts.clientData.hasType ("JUCEPrivateData"));
     EXPECT_TRUE ((bool) parts.clientData.getProperty ("Bypass"));
 
@@ -198,5 +214,7 @@ TEST (StateRoundTrip, ComponentStateIsTheProcessorChunkFollowedByTheHostBypass)
     restored.process (output);
 
     for (int ch = 0; ch < 2; ++ch)
-        EXPECT_EQ (std::memcmp (output.getReadPointer (ch), input.getReadPointer (ch), sizeof (float) * (size_t) blockSize), 0);
+        EXPECT_EQ (
+            std::memcmp (output.getReadPointer (ch), input.getReadPointer (ch), sizeof (float) * (size_t) blockSize),
+            0);
 }

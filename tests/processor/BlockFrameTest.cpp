@@ -23,7 +23,8 @@ void process (VaskelQuorlinProcessor& processor, juce::AudioBuffer<float>& buffe
 }
 
 // Runs `input` through the processor in blocks of `length` and returns the output.
-juce::AudioBuffer<float> run (VaskelQuorlinProcessor& processor, const juce::AudioBuffer<float>& input, int length = blockSize)
+juce::AudioBuffer<float> run (VaskelQuorlinProcessor& processor, const juce::AudioBuffer<float>& input,
+                              int length = blockSize)
 {
     auto output = input;
     for (int start = 0; start < output.getNumSamples(); start += length)
@@ -302,11 +303,13 @@ TEST (BlockFrame, TrimsScaleTheWholeChainLinearly)
         {
             const auto expected = referenceOutput.getSample (0, i);
             if (std::abs (expected) > 1e-3f)
-                ASSERT_NEAR (output.getSample (0, i) / expected, c.gain, c.gain * 2e-3f) << c.id << " " << c.trimDb << " at " << i;
+                ASSERT_NEAR (output.getSample (0, i) / expected, c.gain, c.gain * 2e-3f)
+                    << c.id << " " << c.trimDb << " at " << i;
         }
 
         EXPECT_NEAR (trimmed.outputLevelDb.load() - reference.outputLevelDb.load(),
-                     juce::Decibels::gainToDecibels (c.gain), 0.02f) << c.id << " " << c.trimDb;
+                     juce::Decibels::gainToDecibels (c.gain), 0.02f)
+            << c.id << " " << c.trimDb;
     }
 }
 
@@ -352,7 +355,8 @@ TEST (BlockFrame, OnlyTheFirstPreparationFadesIn)
     const auto settled = direct.getSample (0, dc.getNumSamples() - 1);
     ASSERT_GT (std::abs (settled), 0.4f);
     EXPECT_GT (direct.getSample (0, fadeSamples / 2), 0.9f * settled);
-    EXPECT_LT (std::abs (faded.getSample (0, fadeSamples / 4)), 0.1f * std::abs (direct.getSample (0, fadeSamples / 4)));
+    EXPECT_LT (std::abs (faded.getSample (0, fadeSamples / 4)),
+               0.1f * std::abs (direct.getSample (0, fadeSamples / 4)));
     EXPECT_NEAR (faded.getSample (0, dc.getNumSamples() - 1), settled, 1e-3f * std::abs (settled));
 }
 

@@ -55,14 +55,14 @@ TEST_P (ChainBlockSizes, DoNotChangeTheOutput)
     const auto reference = runWithBlocks (preparedMaximum);
     ASSERT_GT (Signals::peak (reference), 0.05f);
 
-   #if JUCE_DSP_ENABLE_SNAP_TO_ZERO
+#if JUCE_DSP_ENABLE_SNAP_TO_ZERO
     // The framework then snaps tiny filter states to zero at the end of every
     // block; the changed last bits reach the cabinet's low corner, whose float
     // round-off noise grows them to about 3e-5.
     const float tolerance = 1.0e-4f;
-   #else
+#else
     const float tolerance = 1.0e-5f;
-   #endif
+#endif
 
     for (const int blockSize : { 1, 7, 64, 512 })
         EXPECT_LT (maxAbsDifference (runWithBlocks (blockSize), reference), tolerance) << blockSize << "-sample blocks";

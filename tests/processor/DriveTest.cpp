@@ -15,9 +15,17 @@ float gainOf (float decibels) { return juce::Decibels::decibelsToGain (decibels,
 // (the cabinet is off by default) and the gate opens at -80 dB.
 struct DriveRig : ProcessorRig
 {
-    explicit DriveRig (double rate = 48000.0) : ProcessorRig (rate, 512), sampleRate (rate) { set (ParamIds::toneEnabled, 0.0f); }
+    explicit DriveRig (double rate = 48000.0)
+        : ProcessorRig (rate, 512)
+        , sampleRate (rate)
+    {
+        set (ParamIds::toneEnabled, 0.0f);
+    }
 
-    float responseDb (double frequency, float amplitude) { return ::responseDb (*this, sampleRate, frequency, amplitude); }
+    float responseDb (double frequency, float amplitude)
+    {
+        return ::responseDb (*this, sampleRate, frequency, amplitude);
+    }
 
     void drive (int mode, float amount)
     {
@@ -73,9 +81,9 @@ TEST (Drive, CurvesAreOddBoundedAndRising)
 
 TEST (Drive, CharacterSelectsTheCurveWithBoostForUnknownIndices)
 {
-    const std::pair<int, Drive::Shaper> cases[] = { { tube, Drive::tubeShaper }, { fuzz, Drive::fuzzShaper },
+    const std::pair<int, Drive::Shaper> cases[] = { { tube, Drive::tubeShaper },   { fuzz, Drive::fuzzShaper },
                                                     { boost, Drive::boostShaper }, { 3, Drive::boostShaper },
-                                                    { -1, Drive::boostShaper }, { 1000, Drive::boostShaper } };
+                                                    { -1, Drive::boostShaper },    { 1000, Drive::boostShaper } };
 
     for (const auto& [mode, shaper] : cases)
         EXPECT_EQ (Drive::shaperForMode (mode), shaper) << "mode " << mode;
@@ -117,7 +125,7 @@ TEST (DriveChain, RunsOnlyAboveOneTenthOfAPercent)
     {
         DriveRig rig;
         rig.drive (boost, c.amount);
-        EXPECT_EQ (! identical (rig.run (input), undriven), c.runs) << c.amount << " %";
+        EXPECT_EQ (!identical (rig.run (input), undriven), c.runs) << c.amount << " %";
     }
 
     // Switched off, even full drive does nothing.

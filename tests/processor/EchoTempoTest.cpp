@@ -27,7 +27,7 @@ struct TestPlayHead : juce::AudioPlayHead
     {
         ++queries;
 
-        if (! hasPosition)
+        if (!hasPosition)
             return {};
 
         PositionInfo info;
@@ -118,16 +118,16 @@ TEST_P (EchoDivisions, RepeatAfterTheDivisionsDelay)
     expectRepeatsAsExpected();
 }
 
-INSTANTIATE_TEST_SUITE_P (
-    Echo, EchoDivisions,
-    testing::Values (DivisionCase { "SlapAt120", 0.0f, 120.0f, 5292 },        // 120 ms
-                     DivisionCase { "SlapAt45", 0.0f, 45.0f, 5292 },          // whatever the tempo
-                     DivisionCase { "EighthAt120", 1.0f, 120.0f, 11025 },     // 250 ms
-                     DivisionCase { "QuarterAt120", 2.0f, 120.0f, 22050 },    // 500 ms
-                     DivisionCase { "QuarterAt30", 2.0f, 30.0f, lineLength }, // exactly 2 s
-                     DivisionCase { "QuarterAt20", 2.0f, 20.0f, lineLength }, // 3 s, cut to the line
-                     DivisionCase { "EighthAt60", 1.0f, 60.0f, 22050 }),      // 500 ms
-    [] (const auto& info) { return std::string (info.param.name); });
+INSTANTIATE_TEST_SUITE_P (Echo, EchoDivisions,
+                          testing::Values (DivisionCase { "SlapAt120", 0.0f, 120.0f, 5292 },     // 120 ms
+                                           DivisionCase { "SlapAt45", 0.0f, 45.0f, 5292 },       // whatever the tempo
+                                           DivisionCase { "EighthAt120", 1.0f, 120.0f, 11025 },  // 250 ms
+                                           DivisionCase { "QuarterAt120", 2.0f, 120.0f, 22050 }, // 500 ms
+                                           DivisionCase { "QuarterAt30", 2.0f, 30.0f, lineLength }, // exactly 2 s
+                                           DivisionCase { "QuarterAt20", 2.0f, 20.0f,
+                                                          lineLength },                        // 3 s, cut to the line
+                                           DivisionCase { "EighthAt60", 1.0f, 60.0f, 22050 }), // 500 ms
+                          [] (const auto& info) { return std::string (info.param.name); });
 
 TEST (EchoDelayTime, FollowsTheDivisionAndTempo)
 {
@@ -147,7 +147,8 @@ class EchoFeedback : public EchoFixture, public testing::WithParamInterface<floa
 TEST_P (EchoFeedback, ScalesEachRepeatByTheFeedback)
 {
     const float feedback = GetParam();
-    runEcho (5292, 0.8f, feedback, [] (ProcessorRig&) {}, 4);
+    runEcho (
+        5292, 0.8f, feedback, [] (ProcessorRig&) {}, 4);
 
     expectRepeatsAsExpected();
 
@@ -176,7 +177,8 @@ TEST (EchoSend, RepeatsTheSendNotTheOtherEffects)
     ProcessorRig withEcho (sampleRate, blockSize);
     withEcho.set (allSendsOff());
     withEcho.set (others);
-    withEcho.set ({ { ParamIds::echoEnabled, 1.0f }, { ParamIds::echoAmount, 100.0f }, { ParamIds::echoFeedback, 0.0f } });
+    withEcho.set (
+        { { ParamIds::echoEnabled, 1.0f }, { ParamIds::echoAmount, 100.0f }, { ParamIds::echoFeedback, 0.0f } });
 
     ProcessorRig without (sampleRate, blockSize);
     without.set (allSendsOff());
@@ -264,10 +266,11 @@ TEST_P (HostTempoDelay, SetsTheEchoDelay)
 }
 
 INSTANTIATE_TEST_SUITE_P (Echo, HostTempoDelay,
-                          testing::Values (HostDelayCase { "At600", 600.0, 4410 },           // 100 ms
-                                           HostDelayCase { "At1Point5", 1.5, lineLength },   // 40 s, cut to 2 s
+                          testing::Values (HostDelayCase { "At600", 600.0, 4410 },         // 100 ms
+                                           HostDelayCase { "At1Point5", 1.5, lineLength }, // 40 s, cut to 2 s
                                            HostDelayCase { "AtOneUsesManual", 1.0, 22050 },
-                                           HostDelayCase { "NaNUsesManual", std::numeric_limits<double>::quiet_NaN(), 22050 }),
+                                           HostDelayCase { "NaNUsesManual", std::numeric_limits<double>::quiet_NaN(),
+                                                           22050 }),
                           [] (const auto& info) { return std::string (info.param.name); });
 
 TEST (HostTempo, IsAskedOnlyWhileTheEchoRuns)
@@ -351,17 +354,15 @@ TEST_P (ManualTempo, IsLimitedTo20To300)
     EXPECT_EQ (processor.manualBpm.load(), tempo.stored);
 }
 
-INSTANTIATE_TEST_SUITE_P (Tempo, ManualTempo,
-                          testing::Values (ManualBpmCase { "BelowRange", 10.0f, 20.0f },
-                                           ManualBpmCase { "AboveRange", 400.0f, 300.0f },
-                                           ManualBpmCase { "InRange", 123.4f, 123.4f },
-                                           ManualBpmCase { "LowestEdge", 20.0f, 20.0f },
-                                           ManualBpmCase { "HighestEdge", 300.0f, 300.0f },
-                                           // Not a finite number: ignored, the tempo stays.
-                                           ManualBpmCase { "NaNIgnored", nan, 100.0f },
-                                           ManualBpmCase { "InfinityIgnored", infinity, 100.0f },
-                                           ManualBpmCase { "MinusInfinityIgnored", -infinity, 100.0f }),
-                          [] (const auto& info) { return std::string (info.param.name); });
+INSTANTIATE_TEST_SUITE_P (
+    Tempo, ManualTempo,
+    testing::Values (ManualBpmCase { "BelowRange", 10.0f, 20.0f }, ManualBpmCase { "AboveRange", 400.0f, 300.0f },
+                     ManualBpmCase { "InRange", 123.4f, 123.4f }, ManualBpmCase { "LowestEdge", 20.0f, 20.0f },
+                     ManualBpmCase { "HighestEdge", 300.0f, 300.0f },
+                     // Not a finite number: ignored, the tempo stays.
+                     ManualBpmCase { "NaNIgnored", nan, 100.0f }, ManualBpmCase { "InfinityIgnored", infinity, 100.0f },
+                     ManualBpmCase { "MinusInfinityIgnored", -infinity, 100.0f }),
+    [] (const auto& info) { return std::string (info.param.name); });
 
 TEST (ManualTempo, StartsAt120WithHostSyncOn)
 {
@@ -416,12 +417,9 @@ TEST_P (TapIntervals, SetTheTempoFromTheLastTwoTaps)
 }
 
 INSTANTIATE_TEST_SUITE_P (Tempo, TapIntervals,
-                          testing::Values (TapCase { "Half", 500.0, 120.0f },
-                                           TapCase { "Quarter", 250.0, 240.0f },
-                                           TapCase { "Shortest", 200.0, 300.0f },
-                                           TapCase { "Longest", 2000.0, 30.0f },
-                                           TapCase { "TooSoon", 199.0, 100.0f },
-                                           TapCase { "TooLate", 2001.0, 100.0f }),
+                          testing::Values (TapCase { "Half", 500.0, 120.0f }, TapCase { "Quarter", 250.0, 240.0f },
+                                           TapCase { "Shortest", 200.0, 300.0f }, TapCase { "Longest", 2000.0, 30.0f },
+                                           TapCase { "TooSoon", 199.0, 100.0f }, TapCase { "TooLate", 2001.0, 100.0f }),
                           [] (const auto& info) { return std::string (info.param.name); });
 
 TEST_F (TapTempo, OutOfRangeTapBecomesTheNextReference)

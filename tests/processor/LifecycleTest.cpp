@@ -158,7 +158,8 @@ TEST (ProcessorLifecycle, AProcessorNeverPreparedIsDestroyedCleanly)
 
 TEST (ProcessorLifecycle, ReportsTheOversamplersLatencyRoundedUp)
 {
-    juce::dsp::Oversampling<float> reference (2, 2, juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true, true);
+    juce::dsp::Oversampling<float> reference (2, 2, juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true,
+                                              true);
     reference.initProcessing (512);
     const auto expected = (int) std::ceil (reference.getLatencyInSamples());
     ASSERT_GT (expected, 0);
@@ -183,11 +184,8 @@ TEST (ProcessorLifecycle, SizesTheDelayLinesFromTheSampleRate)
     };
 
     const Case cases[] = {
-        { 44100.0, 26460, 88200 },
-        { 48000.0, 28800, 96000 },
-        { 96000.0, 57600, 192000 },
-        { 22050.0, 13230, 44100 },
-        { 11025.5, 6615, 22051 }, // products truncated toward zero
+        { 44100.0, 26460, 88200 }, { 48000.0, 28800, 96000 }, { 96000.0, 57600, 192000 },
+        { 22050.0, 13230, 44100 }, { 11025.5, 6615, 22051 }, // products truncated toward zero
     };
 
     for (const auto& c : cases)

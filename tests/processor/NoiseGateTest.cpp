@@ -11,7 +11,10 @@ float gainOf (float decibels) { return juce::Decibels::decibelsToGain (decibels,
 // read after every sample.
 struct SteppedGate
 {
-    explicit SteppedGate (NoiseGate::Settings s) : settings (s) {}
+    explicit SteppedGate (NoiseGate::Settings s)
+        : settings (s)
+    {
+    }
 
     float step (float x)
     {
@@ -44,7 +47,7 @@ struct DecibelGate
         envelope = (magnitude - envelope) * (magnitude > envelope ? s.envelopeAttack : s.envelopeRelease) + envelope;
         const float level = juce::Decibels::gainToDecibels (envelope);
 
-        if (! open)
+        if (!open)
         {
             if (level > s.open.thresholdDb)
             {
@@ -208,9 +211,14 @@ TEST (NoiseGate, LinearLevelTestMatchesTheDecibelComparison)
             const float t = (float) i / (float) length;
             switch (kind)
             {
-                case 0: signal.push_back (amplitude * (float) std::sin (juce::MathConstants<double>::twoPi * frequency * i / rate)); break;
+                case 0:
+                    signal.push_back (amplitude *
+                                      (float) std::sin (juce::MathConstants<double>::twoPi * frequency * i / rate));
+                    break;
                 case 1: signal.push_back (amplitude * (2.0f * random.nextFloat() - 1.0f)); break;
-                case 2: signal.push_back (gainOf (-115.0f + 115.0f * t) * (i % 2 == 0 ? 1.0f : -1.0f)); break; // rising sweep
+                case 2:
+                    signal.push_back (gainOf (-115.0f + 115.0f * t) * (i % 2 == 0 ? 1.0f : -1.0f));
+                    break; // rising sweep
                 case 3: signal.push_back (0.0f); break;
                 default: signal.push_back (amplitude); break;
             }
@@ -225,7 +233,8 @@ TEST (NoiseGate, LinearLevelTestMatchesTheDecibelComparison)
         auto probe = signal;
         const auto probeSettings = NoiseGate::makeSettings (amount, 0, rate);
         for (const float db : { probeSettings.open.thresholdDb, probeSettings.close.thresholdDb })
-            for (const float level : { gainOf (db), std::nextafter (gainOf (db), 0.0f), std::nextafter (gainOf (db), 1.0f) })
+            for (const float level :
+                 { gainOf (db), std::nextafter (gainOf (db), 0.0f), std::nextafter (gainOf (db), 1.0f) })
             {
                 probe.insert (probe.end(), 3000, 1.0f);
                 probe.insert (probe.end(), 20000, level);
@@ -251,7 +260,8 @@ TEST (NoiseGate, LinearLevelTestMatchesTheDecibelComparison)
                 ASSERT_NEAR (steppedOut.back(), expected, 1.0e-6f) << "sample " << i;
 
                 for (const auto& threshold : { settings.open, settings.close })
-                    if (reference.envelope >= threshold.certainlyBelow && reference.envelope <= threshold.certainlyAbove)
+                    if (reference.envelope >= threshold.certainlyBelow &&
+                        reference.envelope <= threshold.certainlyAbove)
                         ++nearThreshold;
             }
 
@@ -290,7 +300,9 @@ TEST (NoiseGate, ChannelPairGatesEachChannelOnItsOwn)
     float envelope[4] {}, gain[4] {};
     int holdCounter[4] {};
     bool open[4] {};
-    const auto state = [&] (int i) { return NoiseGate::ChannelState { envelope[i], gain[i], holdCounter[i], open[i] }; };
+    const auto state = [&] (int i) {
+        return NoiseGate::ChannelState { envelope[i], gain[i], holdCounter[i], open[i] };
+    };
 
     for (int start = 0; start < 20000; start += 700)
     {
@@ -330,8 +342,8 @@ TEST (NoiseGateChain, AmountSetsTheOpeningLevel)
         bool passes;
     };
 
-    for (const auto& c : { Case { 0.0f, -75.0f, true }, Case { 0.0f, -85.0f, false },
-                           Case { 100.0f, -15.0f, true }, Case { 100.0f, -25.0f, false } })
+    for (const auto& c : { Case { 0.0f, -75.0f, true }, Case { 0.0f, -85.0f, false }, Case { 100.0f, -15.0f, true },
+                           Case { 100.0f, -25.0f, false } })
     {
         ProcessorRig rig (44100.0, 512);
         rig.set (ParamIds::gateAmount, c.amount);

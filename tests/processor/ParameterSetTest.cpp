@@ -20,7 +20,7 @@ struct Expected
     Kind kind;
     const char* name;
     float start, end, interval, skew; // Float parameters only
-    float defaultValue;                // plain: a Choice's index, a Switch's 0 or 1
+    float defaultValue;               // plain: a Choice's index, a Switch's 0 or 1
     const char* label;
     juce::StringArray choices;
     const char* defaultText;
@@ -43,7 +43,17 @@ const std::vector<Expected>& expectedParameters()
         { "cabMode", Kind::choice, "Cab Character", 0, 0, 0, 0, 0.0f, "", { "Combo", "Stack", "DI" }, "Combo" },
         { "cabEnabled", Kind::toggle, "Cab Enabled", 0, 0, 0, 0, 0.0f, "", {}, "Off" },
         { "modAmount", Kind::floating, "Modulation", 0.0f, 100.0f, 0.1f, 1.0f, 0.0f, "%", {}, "0.0" },
-        { "modMode", Kind::choice, "Modulation Character", 0, 0, 0, 0, 0.0f, "", { "Chorus", "Flanger", "Phaser" }, "Chorus" },
+        { "modMode",
+          Kind::choice,
+          "Modulation Character",
+          0,
+          0,
+          0,
+          0,
+          0.0f,
+          "",
+          { "Chorus", "Flanger", "Phaser" },
+          "Chorus" },
         { "modRate", Kind::floating, "Mod Rate", 0.1f, 5.0f, 0.01f, 0.5f, 0.8f, "Hz", {}, "0.80" },
         { "modEnabled", Kind::toggle, "Mod Enabled", 0, 0, 0, 0, 1.0f, "", {}, "On" },
         { "spaceAmount", Kind::floating, "Space", 0.0f, 100.0f, 0.1f, 1.0f, 0.0f, "%", {}, "0.0" },
@@ -111,9 +121,7 @@ TEST (ParameterSet, HoldsTheParametersInHostOrder)
                 EXPECT_EQ (choice->choices, e.choices);
                 break;
             }
-            case Kind::toggle:
-                EXPECT_NE (dynamic_cast<juce::AudioParameterBool*> (parameter), nullptr);
-                break;
+            case Kind::toggle: EXPECT_NE (dynamic_cast<juce::AudioParameterBool*> (parameter), nullptr); break;
         }
     }
 
@@ -124,19 +132,32 @@ TEST (ParameterSet, HoldsTheParametersInHostOrder)
 TEST (ParameterSet, TheIdentifierConstantsHoldTheirOwnNames)
 {
     const std::pair<const juce::String*, const char*> constants[] = {
-        { &ParamIds::inputTrim, "inputTrim" },       { &ParamIds::gateAmount, "gateAmount" },
-        { &ParamIds::gateMode, "gateMode" },         { &ParamIds::driveAmount, "driveAmount" },
-        { &ParamIds::driveMode, "driveMode" },       { &ParamIds::driveEnabled, "driveEnabled" },
-        { &ParamIds::toneTilt, "toneTilt" },         { &ParamIds::toneMode, "toneMode" },
-        { &ParamIds::toneMidFreq, "toneMidFreq" },   { &ParamIds::toneEnabled, "toneEnabled" },
-        { &ParamIds::cabEnabled, "cabEnabled" },     { &ParamIds::cabMode, "cabMode" },
-        { &ParamIds::modAmount, "modAmount" },       { &ParamIds::modMode, "modMode" },
-        { &ParamIds::modRate, "modRate" },           { &ParamIds::modEnabled, "modEnabled" },
-        { &ParamIds::spaceAmount, "spaceAmount" },   { &ParamIds::spaceMode, "spaceMode" },
-        { &ParamIds::spacePreDelay, "spacePreDelay" }, { &ParamIds::spaceEnabled, "spaceEnabled" },
-        { &ParamIds::echoAmount, "echoAmount" },     { &ParamIds::echoDivision, "echoDivision" },
-        { &ParamIds::echoFeedback, "echoFeedback" }, { &ParamIds::echoEnabled, "echoEnabled" },
-        { &ParamIds::blend, "blend" },               { &ParamIds::outputTrim, "outputTrim" },
+        { &ParamIds::inputTrim, "inputTrim" },
+        { &ParamIds::gateAmount, "gateAmount" },
+        { &ParamIds::gateMode, "gateMode" },
+        { &ParamIds::driveAmount, "driveAmount" },
+        { &ParamIds::driveMode, "driveMode" },
+        { &ParamIds::driveEnabled, "driveEnabled" },
+        { &ParamIds::toneTilt, "toneTilt" },
+        { &ParamIds::toneMode, "toneMode" },
+        { &ParamIds::toneMidFreq, "toneMidFreq" },
+        { &ParamIds::toneEnabled, "toneEnabled" },
+        { &ParamIds::cabEnabled, "cabEnabled" },
+        { &ParamIds::cabMode, "cabMode" },
+        { &ParamIds::modAmount, "modAmount" },
+        { &ParamIds::modMode, "modMode" },
+        { &ParamIds::modRate, "modRate" },
+        { &ParamIds::modEnabled, "modEnabled" },
+        { &ParamIds::spaceAmount, "spaceAmount" },
+        { &ParamIds::spaceMode, "spaceMode" },
+        { &ParamIds::spacePreDelay, "spacePreDelay" },
+        { &ParamIds::spaceEnabled, "spaceEnabled" },
+        { &ParamIds::echoAmount, "echoAmount" },
+        { &ParamIds::echoDivision, "echoDivision" },
+        { &ParamIds::echoFeedback, "echoFeedback" },
+        { &ParamIds::echoEnabled, "echoEnabled" },
+        { &ParamIds::blend, "blend" },
+        { &ParamIds::outputTrim, "outputTrim" },
         { &ParamIds::bypass, "bypass" },
     };
 
@@ -164,7 +185,8 @@ TEST (ParameterSet, StartsAtTheDefaults)
 TEST (ParameterSet, NormalisedPositionsFollowRangeAndSkew)
 {
     VaskelQuorlinProcessor processor;
-    auto normalisedDefault = [&] (const juce::String& id) { return processor.apvts.getParameter (id)->getDefaultValue(); };
+    auto normalisedDefault = [&] (const juce::String& id)
+    { return processor.apvts.getParameter (id)->getDefaultValue(); };
     auto rangeOf = [&] (const juce::String& id) { return processor.apvts.getParameter (id)->getNormalisableRange(); };
 
     EXPECT_FLOAT_EQ (normalisedDefault (ParamIds::inputTrim), 0.5f);

@@ -26,15 +26,15 @@ struct DefaultEntry
 const std::vector<DefaultEntry>& defaultsInChunkOrder()
 {
     static const std::vector<DefaultEntry> table {
-        { "blend", "100.0" },        { "bypass", "0.0" },          { "cabEnabled", "0.0" },
-        { "cabMode", "0.0" },        { "driveAmount", "0.0" },     { "driveEnabled", "1.0" },
-        { "driveMode", "0.0" },      { "echoAmount", "0.0" },      { "echoDivision", "0.0" },
-        { "echoEnabled", "1.0" },    { "echoFeedback", "35.0" },   { "gateAmount", "0.0" },
-        { "gateMode", "0.0" },       { "inputTrim", "0.0" },       { "modAmount", "0.0" },
-        { "modEnabled", "1.0" },     { "modMode", "0.0" },         { "modRate", "0.800000011920929" },
-        { "outputTrim", "0.0" },     { "spaceAmount", "0.0" },     { "spaceEnabled", "1.0" },
-        { "spaceMode", "0.0" },      { "spacePreDelay", "0.0" },   { "toneEnabled", "1.0" },
-        { "toneMidFreq", "800.0" },  { "toneMode", "1.0" },        { "toneTilt", "0.0" },
+        { "blend", "100.0" },       { "bypass", "0.0" },        { "cabEnabled", "0.0" },
+        { "cabMode", "0.0" },       { "driveAmount", "0.0" },   { "driveEnabled", "1.0" },
+        { "driveMode", "0.0" },     { "echoAmount", "0.0" },    { "echoDivision", "0.0" },
+        { "echoEnabled", "1.0" },   { "echoFeedback", "35.0" }, { "gateAmount", "0.0" },
+        { "gateMode", "0.0" },      { "inputTrim", "0.0" },     { "modAmount", "0.0" },
+        { "modEnabled", "1.0" },    { "modMode", "0.0" },       { "modRate", "0.800000011920929" },
+        { "outputTrim", "0.0" },    { "spaceAmount", "0.0" },   { "spaceEnabled", "1.0" },
+        { "spaceMode", "0.0" },     { "spacePreDelay", "0.0" }, { "toneEnabled", "1.0" },
+        { "toneMidFreq", "800.0" }, { "toneMode", "1.0" },      { "toneTilt", "0.0" },
     };
     return table;
 }
@@ -43,15 +43,15 @@ const std::vector<DefaultEntry>& defaultsInChunkOrder()
 const std::vector<std::pair<juce::String, float>>& changedSettings()
 {
     static const std::vector<std::pair<juce::String, float>> table {
-        { ParamIds::inputTrim, -6.5f },    { ParamIds::gateAmount, 12.3f },   { ParamIds::gateMode, 2.0f },
-        { ParamIds::driveAmount, 64.2f },  { ParamIds::driveMode, 1.0f },     { ParamIds::driveEnabled, 0.0f },
-        { ParamIds::toneTilt, 3.7f },      { ParamIds::toneMode, 2.0f },      { ParamIds::toneMidFreq, 1234.0f },
-        { ParamIds::toneEnabled, 0.0f },   { ParamIds::cabEnabled, 1.0f },    { ParamIds::cabMode, 1.0f },
-        { ParamIds::modAmount, 45.6f },    { ParamIds::modMode, 2.0f },       { ParamIds::modRate, 2.34f },
-        { ParamIds::modEnabled, 0.0f },    { ParamIds::spaceAmount, 33.3f },  { ParamIds::spaceMode, 2.0f },
-        { ParamIds::spacePreDelay, 123.4f }, { ParamIds::spaceEnabled, 0.0f }, { ParamIds::echoAmount, 51.5f },
-        { ParamIds::echoDivision, 2.0f },  { ParamIds::echoFeedback, 72.1f }, { ParamIds::echoEnabled, 0.0f },
-        { ParamIds::blend, 40.0f },        { ParamIds::outputTrim, -20.1f },  { ParamIds::bypass, 1.0f },
+        { ParamIds::inputTrim, -6.5f },      { ParamIds::gateAmount, 12.3f },   { ParamIds::gateMode, 2.0f },
+        { ParamIds::driveAmount, 64.2f },    { ParamIds::driveMode, 1.0f },     { ParamIds::driveEnabled, 0.0f },
+        { ParamIds::toneTilt, 3.7f },        { ParamIds::toneMode, 2.0f },      { ParamIds::toneMidFreq, 1234.0f },
+        { ParamIds::toneEnabled, 0.0f },     { ParamIds::cabEnabled, 1.0f },    { ParamIds::cabMode, 1.0f },
+        { ParamIds::modAmount, 45.6f },      { ParamIds::modMode, 2.0f },       { ParamIds::modRate, 2.34f },
+        { ParamIds::modEnabled, 0.0f },      { ParamIds::spaceAmount, 33.3f },  { ParamIds::spaceMode, 2.0f },
+        { ParamIds::spacePreDelay, 123.4f }, { ParamIds::spaceEnabled, 0.0f },  { ParamIds::echoAmount, 51.5f },
+        { ParamIds::echoDivision, 2.0f },    { ParamIds::echoFeedback, 72.1f }, { ParamIds::echoEnabled, 0.0f },
+        { ParamIds::blend, 40.0f },          { ParamIds::outputTrim, -20.1f },  { ParamIds::bypass, 1.0f },
     };
     return table;
 }
@@ -116,18 +116,16 @@ juce::String chunkText (const Chunk& chunk)
 
 juce::String document (const juce::String& rootAttributes, const juce::String& children = {})
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS" + rootAttributes
-           + (children.isEmpty() ? juce::String ("/>") : ">" + children + "</PARAMETERS>");
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS" + rootAttributes +
+           (children.isEmpty() ? juce::String ("/>") : ">" + children + "</PARAMETERS>");
 }
 
-juce::File goldenChunkFile()
-{
-    return juce::File (QUORLIN_TEST_DATA_DIR).getChildFile ("data/fresh-state.chunk");
-}
+juce::File goldenChunkFile() { return juce::File (QUORLIN_TEST_DATA_DIR).getChildFile ("data/fresh-state.chunk"); }
 
 juce::String freshDocumentText()
 {
-    juce::String text ("<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS manualBpm=\"120.0\" hostSyncEnabled=\"1\">");
+    juce::String text (
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS manualBpm=\"120.0\" hostSyncEnabled=\"1\">");
 
     for (const auto& entry : defaultsInChunkOrder())
         text << "<PARAM id=\"" << entry.id << "\" value=\"" << entry.text << "\"/>";
@@ -242,24 +240,17 @@ TEST (SavedState, RestoredManualTempo)
 {
     constexpr auto unchanged = 77.0f;
     const std::vector<TempoCase> cases {
-        { "-5", -5.0f },
-        { "abc", 0.0f },
-        { "300000", 300000.0f },
-        { " 98.25xyz", 98.25f },
-        { "0", 0.0f },
-        { "3.4e38", 3.4e38f },
-        { "nan", unchanged },
-        { "inf", unchanged },
-        { "-inf", unchanged },
-        { "1e39", unchanged },
-        { nullptr, 120.0f },
+        { "-5", -5.0f },       { "abc", 0.0f },       { "300000", 300000.0f }, { " 98.25xyz", 98.25f },
+        { "0", 0.0f },         { "3.4e38", 3.4e38f }, { "nan", unchanged },    { "inf", unchanged },
+        { "-inf", unchanged }, { "1e39", unchanged }, { nullptr, 120.0f },
     };
 
     for (const auto& c : cases)
     {
         VaskelQuorlinProcessor processor;
         processor.setManualBpm (unchanged);
-        const auto attributes = c.attribute != nullptr ? " manualBpm=\"" + juce::String (c.attribute) + "\"" : juce::String();
+        const auto attributes =
+            c.attribute != nullptr ? " manualBpm=\"" + juce::String (c.attribute) + "\"" : juce::String();
         restoreState (processor, chunkFromText (document (attributes)));
 
         EXPECT_EQ (processor.manualBpm.load(), c.expected) << (c.attribute != nullptr ? c.attribute : "(missing)");
@@ -276,18 +267,20 @@ struct SyncCase
 TEST (SavedState, RestoredHostSync)
 {
     const std::vector<SyncCase> cases {
-        { " yes", true }, { "true", true }, { "T", true }, { "1", true }, { "2", false },
+        { " yes", true }, { "true", true }, { "T", true },      { "1", true },     { "2", false },
         { "", false },    { "0", false },   { "false", false }, { nullptr, true },
     };
 
     for (const auto& c : cases)
     {
         VaskelQuorlinProcessor processor;
-        processor.hostSyncEnabled = ! c.expected;
-        const auto attributes = c.attribute != nullptr ? " hostSyncEnabled=\"" + juce::String (c.attribute) + "\"" : juce::String();
+        processor.hostSyncEnabled = !c.expected;
+        const auto attributes =
+            c.attribute != nullptr ? " hostSyncEnabled=\"" + juce::String (c.attribute) + "\"" : juce::String();
         restoreState (processor, chunkFromText (document (attributes)));
 
-        EXPECT_EQ (processor.hostSyncEnabled.load(), c.expected) << (c.attribute != nullptr ? c.attribute : "(missing)");
+        EXPECT_EQ (processor.hostSyncEnabled.load(), c.expected)
+            << (c.attribute != nullptr ? c.attribute : "(missing)");
     }
 }
 
@@ -420,8 +413,9 @@ TEST (SavedState, ForeignRootTagElementsAndAttributesAreKeptAndWrittenBack)
     EXPECT_EQ (plainValue (processor, ParamIds::blend), 50.0f);
     EXPECT_EQ (processor.manualBpm.load(), 99.0f);
 
-    juce::String expected ("<?xml version=\"1.0\" encoding=\"UTF-8\"?> <SOMETHING a=\"x\" manualBpm=\"99.0\" hostSyncEnabled=\"1\">"
-                           "<EXTRA k=\"1\"><PARAM id=\"inner\"/></EXTRA><PARAM id=\"blend\" value=\"50.0\" note=\"kept\"/>");
+    juce::String expected (
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <SOMETHING a=\"x\" manualBpm=\"99.0\" hostSyncEnabled=\"1\">"
+        "<EXTRA k=\"1\"><PARAM id=\"inner\"/></EXTRA><PARAM id=\"blend\" value=\"50.0\" note=\"kept\"/>");
 
     for (const auto& entry : defaultsInChunkOrder())
         if (juce::String (entry.id) != "blend")
@@ -442,9 +436,10 @@ TEST (SavedState, RepeatedAttributesCountOnceWithTheFirstValue)
     EXPECT_EQ (plainValue (processor, ParamIds::echoAmount), 70.0f);
 
     const auto saved = saveState (processor);
-    EXPECT_TRUE (chunkText (saved).startsWith ("<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS manualBpm=\"99.0\" z=\"1\" "
-                                               "hostSyncEnabled=\"1\"><PARAM id=\"blend\" value=\"20.0\"/>"
-                                               "<PARAM id=\"echoAmount\" value=\"70.0\"/>"))
+    EXPECT_TRUE (chunkText (saved).startsWith (
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS manualBpm=\"99.0\" z=\"1\" "
+        "hostSyncEnabled=\"1\"><PARAM id=\"blend\" value=\"20.0\"/>"
+        "<PARAM id=\"echoAmount\" value=\"70.0\"/>"))
         << chunkText (saved);
 
     VaskelQuorlinProcessor other;
@@ -461,7 +456,8 @@ TEST (SavedState, LengthFieldBeyondTheChunkReadsOnlyTheBytesPresent)
 
 TEST (SavedState, UnreadableChunksChangeNothing)
 {
-    const auto valid = chunkFromText (document (" manualBpm=\"99\" hostSyncEnabled=\"1\"", "<PARAM id=\"blend\" value=\"10\"/>"));
+    const auto valid =
+        chunkFromText (document (" manualBpm=\"99\" hostSyncEnabled=\"1\"", "<PARAM id=\"blend\" value=\"10\"/>"));
     auto withMagic = [&valid] (const char* magic)
     {
         auto copy = valid;
@@ -469,8 +465,8 @@ TEST (SavedState, UnreadableChunksChangeNothing)
         return copy;
     };
 
-    const auto deep = juce::String ("<PARAMETERS manualBpm=\"99\">") + juce::String::repeatedString ("<a>", 100000)
-                      + juce::String::repeatedString ("</a>", 100000) + "</PARAMETERS>";
+    const auto deep = juce::String ("<PARAMETERS manualBpm=\"99\">") + juce::String::repeatedString ("<a>", 100000) +
+                      juce::String::repeatedString ("</a>", 100000) + "</PARAMETERS>";
 
     const std::vector<std::pair<const char*, Chunk>> cases {
         { "empty", Chunk() },
@@ -490,8 +486,10 @@ TEST (SavedState, UnreadableChunksChangeNothing)
         { "overlong UTF-8", chunkFromBytes ("<PARAMETERS manualBpm=\"99\" x=\"\xc0\xbc\"/>") },
         { "truncated UTF-8 at the end", chunkFromBytes ("<PARAMETERS manualBpm=\"99\" x=\"\xc3") },
         { "character reference at the very end", chunkFromText ("<PARAMETERS manualBpm=\"99\" x=\"&#x") },
-        { "document type", chunkFromText ("<!DOCTYPE p [<!ENTITY a \"&xa;\">]><PARAMETERS manualBpm=\"99\" x=\"&a;\"/>") },
-        { "processing instruction before text", chunkFromText ("<PARAMETERS manualBpm=\"99\"><?pi?>text</PARAMETERS>") },
+        { "document type",
+          chunkFromText ("<!DOCTYPE p [<!ENTITY a \"&xa;\">]><PARAMETERS manualBpm=\"99\" x=\"&a;\"/>") },
+        { "processing instruction before text",
+          chunkFromText ("<PARAMETERS manualBpm=\"99\"><?pi?>text</PARAMETERS>") },
         { "nested 100000 deep", chunkFromText (deep) },
     };
 
@@ -529,7 +527,8 @@ TEST (SavedState, NestingUpToTheLimitRestoresAndDeeperIsRefused)
     EXPECT_TRUE (chunkText (saveState (processor)).contains (written));
 
     VaskelQuorlinProcessor deeper;
-    restoreState (deeper, chunkFromText ("<PARAMETERS manualBpm=\"99\">" + opening + "<n/>" + closing + "</PARAMETERS>"));
+    restoreState (deeper,
+                  chunkFromText ("<PARAMETERS manualBpm=\"99\">" + opening + "<n/>" + closing + "</PARAMETERS>"));
     EXPECT_EQ (deeper.manualBpm.load(), 120.0f);
 }
 

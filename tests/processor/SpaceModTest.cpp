@@ -98,7 +98,8 @@ TEST_P (SpaceCharacters, AddTheWetReverbOfTheirSettings)
     settings.wetLevel = amount * 0.85f;
     settings.dryLevel = 0.0f;
     settings.freezeMode = 0.0f;
-    const auto expected = runReference (reverb, [&] (auto& r) { r.setParameters (settings); }, post);
+    const auto expected = runReference (
+        reverb, [&] (auto& r) { r.setParameters (settings); }, post);
 
     EXPECT_GT (Signals::peak (added), 0.01f);
     EXPECT_LT (maxAbsDifference (added, expected), 1.0e-5f);
@@ -260,15 +261,16 @@ TEST_P (SpacePreDelay, DelaysTheReverbInputBySampleRateTimesTheTime)
     expected.clear();
     for (int ch = 0; ch < expected.getNumChannels(); ++ch)
         for (int i = delay.wholeSamples + 1; i < expected.getNumSamples(); ++i)
-            expected.setSample (ch, i, (1.0f - delay.fraction) * undelayed.getSample (ch, i - delay.wholeSamples)
-                                           + delay.fraction * undelayed.getSample (ch, i - delay.wholeSamples - 1));
+            expected.setSample (ch, i,
+                                (1.0f - delay.fraction) * undelayed.getSample (ch, i - delay.wholeSamples) +
+                                    delay.fraction * undelayed.getSample (ch, i - delay.wholeSamples - 1));
 
     EXPECT_GT (Signals::peak (delayed), 0.05f);
     EXPECT_LT (maxAbsDifference (delayed, expected), 2.0e-5f);
 }
 
 INSTANTIATE_TEST_SUITE_P (Space, SpacePreDelay,
-                          testing::Values (PreDelayCase { 0.1f, 4, 0.41f },     // 4.41 samples, interpolated
+                          testing::Values (PreDelayCase { 0.1f, 4, 0.41f }, // 4.41 samples, interpolated
                                            PreDelayCase { 10.0f, 441, 0.0f },
                                            PreDelayCase { 500.0f, 22050, 0.0f })); // inside the 0.6 s line
 
@@ -295,8 +297,10 @@ TEST (SpaceSend, MonoInputStillGetsAStereoReverb)
     float postChannelDifference = 0.0f, reverbChannelDifference = 0.0f;
     for (int i = 0; i < post.getNumSamples(); ++i)
     {
-        postChannelDifference = juce::jmax (postChannelDifference, std::abs (post.getSample (0, i) - post.getSample (1, i)));
-        reverbChannelDifference = juce::jmax (reverbChannelDifference, std::abs (added.getSample (0, i) - added.getSample (1, i)));
+        postChannelDifference =
+            juce::jmax (postChannelDifference, std::abs (post.getSample (0, i) - post.getSample (1, i)));
+        reverbChannelDifference =
+            juce::jmax (reverbChannelDifference, std::abs (added.getSample (0, i) - added.getSample (1, i)));
     }
 
     EXPECT_EQ (postChannelDifference, 0.0f);
@@ -377,7 +381,8 @@ TEST (EffectSends, AreParallel)
 {
     const auto input = burstInput();
     const ParameterSettings space { { ParamIds::spaceEnabled, 1.0f }, { ParamIds::spaceAmount, 70.0f } };
-    const ParameterSettings modulation { { ParamIds::modEnabled, 1.0f }, { ParamIds::modAmount, 80.0f },
+    const ParameterSettings modulation { { ParamIds::modEnabled, 1.0f },
+                                         { ParamIds::modAmount, 80.0f },
                                          { ParamIds::modMode, 2.0f } };
     const ParameterSettings echo { { ParamIds::echoEnabled, 1.0f }, { ParamIds::echoAmount, 90.0f } };
 
@@ -457,28 +462,35 @@ const ParameterSettings spaceOn { { ParamIds::spaceEnabled, 1.0f }, { ParamIds::
 const ParameterSettings spaceWithPreDelay { { ParamIds::spaceEnabled, 1.0f },
                                             { ParamIds::spaceAmount, 100.0f },
                                             { ParamIds::spacePreDelay, 150.0f } };
-const ParameterSettings chorusOn { { ParamIds::modEnabled, 1.0f }, { ParamIds::modAmount, 100.0f }, { ParamIds::modMode, 0.0f } };
-const ParameterSettings flangerOn { { ParamIds::modEnabled, 1.0f }, { ParamIds::modAmount, 100.0f }, { ParamIds::modMode, 1.0f } };
-const ParameterSettings phaserOn { { ParamIds::modEnabled, 1.0f }, { ParamIds::modAmount, 100.0f }, { ParamIds::modMode, 2.0f } };
+const ParameterSettings chorusOn { { ParamIds::modEnabled, 1.0f },
+                                   { ParamIds::modAmount, 100.0f },
+                                   { ParamIds::modMode, 0.0f } };
+const ParameterSettings flangerOn { { ParamIds::modEnabled, 1.0f },
+                                    { ParamIds::modAmount, 100.0f },
+                                    { ParamIds::modMode, 1.0f } };
+const ParameterSettings phaserOn { { ParamIds::modEnabled, 1.0f },
+                                   { ParamIds::modAmount, 100.0f },
+                                   { ParamIds::modMode, 2.0f } };
 
 INSTANTIATE_TEST_SUITE_P (
     Sends, SendPauses,
-    testing::Values (PauseCase { "SpaceSwitchedOff", spaceOn, { { ParamIds::spaceEnabled, 0.0f } }, spaceOn },
-                     PauseCase { "SpaceAmountZero", spaceOn, { { ParamIds::spaceAmount, 0.0f } }, spaceOn },
-                     // The pre-delay line still holds the end of the burst
-                     // when it is bypassed, and plays it when raised again.
-                     PauseCase { "PreDelayDropped", spaceWithPreDelay, { { ParamIds::spacePreDelay, 0.0f } }, spaceWithPreDelay },
-                     PauseCase { "FlangerSwitchedOff", flangerOn, { { ParamIds::modEnabled, 0.0f } }, flangerOn },
-                     PauseCase { "ChorusAmountZero", chorusOn, { { ParamIds::modAmount, 0.0f } }, chorusOn },
-                     PauseCase { "FlangerWhilePhaserRuns", flangerOn, { { ParamIds::modMode, 2.0f } }, flangerOn },
-                     PauseCase { "PhaserWhileChorusRuns", phaserOn, { { ParamIds::modMode, 0.0f } }, phaserOn },
-                     PauseCase { "EchoSwitchedOff",
-                                 { { ParamIds::echoEnabled, 1.0f }, { ParamIds::echoAmount, 100.0f } },
-                                 { { ParamIds::echoEnabled, 0.0f } },
-                                 { { ParamIds::echoEnabled, 1.0f } } },
-                     PauseCase { "EchoAmountZero",
-                                 { { ParamIds::echoEnabled, 1.0f }, { ParamIds::echoAmount, 100.0f } },
-                                 { { ParamIds::echoAmount, 0.0f } },
-                                 { { ParamIds::echoAmount, 100.0f } } }),
+    testing::Values (
+        PauseCase { "SpaceSwitchedOff", spaceOn, { { ParamIds::spaceEnabled, 0.0f } }, spaceOn },
+        PauseCase { "SpaceAmountZero", spaceOn, { { ParamIds::spaceAmount, 0.0f } }, spaceOn },
+        // The pre-delay line still holds the end of the burst
+        // when it is bypassed, and plays it when raised again.
+        PauseCase { "PreDelayDropped", spaceWithPreDelay, { { ParamIds::spacePreDelay, 0.0f } }, spaceWithPreDelay },
+        PauseCase { "FlangerSwitchedOff", flangerOn, { { ParamIds::modEnabled, 0.0f } }, flangerOn },
+        PauseCase { "ChorusAmountZero", chorusOn, { { ParamIds::modAmount, 0.0f } }, chorusOn },
+        PauseCase { "FlangerWhilePhaserRuns", flangerOn, { { ParamIds::modMode, 2.0f } }, flangerOn },
+        PauseCase { "PhaserWhileChorusRuns", phaserOn, { { ParamIds::modMode, 0.0f } }, phaserOn },
+        PauseCase { "EchoSwitchedOff",
+                    { { ParamIds::echoEnabled, 1.0f }, { ParamIds::echoAmount, 100.0f } },
+                    { { ParamIds::echoEnabled, 0.0f } },
+                    { { ParamIds::echoEnabled, 1.0f } } },
+        PauseCase { "EchoAmountZero",
+                    { { ParamIds::echoEnabled, 1.0f }, { ParamIds::echoAmount, 100.0f } },
+                    { { ParamIds::echoAmount, 0.0f } },
+                    { { ParamIds::echoAmount, 100.0f } } }),
     [] (const auto& info) { return std::string (info.param.name); });
 } // namespace

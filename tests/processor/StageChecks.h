@@ -24,7 +24,8 @@ inline bool identical (const juce::AudioBuffer<float>& a, const juce::AudioBuffe
         return false;
 
     for (int ch = 0; ch < a.getNumChannels(); ++ch)
-        if (std::memcmp (a.getReadPointer (ch), b.getReadPointer (ch), sizeof (float) * (size_t) a.getNumSamples()) != 0)
+        if (std::memcmp (a.getReadPointer (ch), b.getReadPointer (ch), sizeof (float) * (size_t) a.getNumSamples()) !=
+            0)
             return false;
 
     return true;

@@ -12,7 +12,11 @@ constexpr int combo = 0, stack = 1, directInput = 2;
 // at its default amount and the gate opens at -80 dB.
 struct FilterRig : ProcessorRig
 {
-    explicit FilterRig (double rate = 48000.0) : ProcessorRig (rate, 512), sampleRate (rate) {}
+    explicit FilterRig (double rate = 48000.0)
+        : ProcessorRig (rate, 512)
+        , sampleRate (rate)
+    {
+    }
 
     float responseDb (double frequency) { return ::responseDb (*this, sampleRate, frequency); }
 
@@ -115,9 +119,10 @@ TEST (CabinetChain, MeasuredResponse)
 
     // Two Butterworth passes at each corner give -6 dB there; the presence
     // peak adds its lift between them.
-    for (const auto& c : { Case { combo, 30.0, -48.2f }, Case { combo, 120.0, -6.0f }, Case { combo, 1000.0, 0.24f },
-                           Case { combo, 3000.0, 1.68f }, Case { combo, 6500.0, -5.56f }, Case { stack, 90.0, -6.0f },
-                           Case { stack, 120.0, -2.38f }, Case { stack, 2500.0, 2.68f }, Case { stack, 5500.0, -5.33f } })
+    for (const auto& c :
+         { Case { combo, 30.0, -48.2f }, Case { combo, 120.0, -6.0f }, Case { combo, 1000.0, 0.24f },
+           Case { combo, 3000.0, 1.68f }, Case { combo, 6500.0, -5.56f }, Case { stack, 90.0, -6.0f },
+           Case { stack, 120.0, -2.38f }, Case { stack, 2500.0, 2.68f }, Case { stack, 5500.0, -5.33f } })
     {
         FilterRig rig;
         rig.cabinetOnly (c.mode);

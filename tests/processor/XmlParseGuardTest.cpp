@@ -7,17 +7,14 @@
 
 namespace
 {
-juce::String repeated (const char* text, int times)
-{
-    return juce::String::repeatedString (text, times);
-}
+juce::String repeated (const char* text, int times) { return juce::String::repeatedString (text, times); }
 
 // The deepest element nesting in a parsed tree.
 int depthOf (const juce::XmlElement& element)
 {
     int deepest = 0;
     for (auto* child : element.getChildIterator())
-        if (! child->isTextElement())
+        if (!child->isTextElement())
             deepest = juce::jmax (deepest, depthOf (*child));
     return deepest + 1;
 }

@@ -13,11 +13,11 @@
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
- #define QUORLIN_SANITIZER_ALLOCATOR 1
+#define QUORLIN_SANITIZER_ALLOCATOR 1
 #elif defined(__has_feature)
- #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-  #define QUORLIN_SANITIZER_ALLOCATOR 1
- #endif
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define QUORLIN_SANITIZER_ALLOCATOR 1
+#endif
 #endif
 
 namespace
@@ -126,64 +126,65 @@ namespace
 void sanitizerMallocHook (const volatile void*, std::size_t) { noteAllocation(); }
 void sanitizerFreeHook (const volatile void*) {}
 
-const bool mallocHookInstalled = __sanitizer_install_malloc_and_free_hooks (sanitizerMallocHook, sanitizerFreeHook) != 0;
+const bool mallocHookInstalled =
+    __sanitizer_install_malloc_and_free_hooks (sanitizerMallocHook, sanitizerFreeHook) != 0;
 } // namespace
 #else
 extern "C"
 {
-void* __libc_malloc (std::size_t);
-void* __libc_calloc (std::size_t, std::size_t);
-void* __libc_realloc (void*, std::size_t);
-void* __libc_memalign (std::size_t, std::size_t);
-void __libc_free (void*);
+    void* __libc_malloc (std::size_t);
+    void* __libc_calloc (std::size_t, std::size_t);
+    void* __libc_realloc (void*, std::size_t);
+    void* __libc_memalign (std::size_t, std::size_t);
+    void __libc_free (void*);
 
-void* malloc (std::size_t size) noexcept
-{
-    noteAllocation();
-    return __libc_malloc (size);
-}
-
-void* calloc (std::size_t count, std::size_t size) noexcept
-{
-    noteAllocation();
-    return __libc_calloc (count, size);
-}
-
-void* realloc (void* p, std::size_t size) noexcept
-{
-    noteAllocation();
-    return __libc_realloc (p, size);
-}
-
-void* memalign (std::size_t alignment, std::size_t size) noexcept
-{
-    noteAllocation();
-    return __libc_memalign (alignment, size);
-}
-
-void* aligned_alloc (std::size_t alignment, std::size_t size) noexcept
-{
-    noteAllocation();
-    return __libc_memalign (alignment, size);
-}
-
-int posix_memalign (void** result, std::size_t alignment, std::size_t size) noexcept
-{
-    if (alignment < sizeof (void*) || (alignment & (alignment - 1)) != 0)
-        return EINVAL;
-
-    noteAllocation();
-
-    if (void* memory = __libc_memalign (alignment, size))
+    void* malloc (std::size_t size) noexcept
     {
-        *result = memory;
-        return 0;
+        noteAllocation();
+        return __libc_malloc (size);
     }
 
-    return ENOMEM;
-}
+    void* calloc (std::size_t count, std::size_t size) noexcept
+    {
+        noteAllocation();
+        return __libc_calloc (count, size);
+    }
 
-void free (void* p) noexcept { __libc_free (p); }
+    void* realloc (void* p, std::size_t size) noexcept
+    {
+        noteAllocation();
+        return __libc_realloc (p, size);
+    }
+
+    void* memalign (std::size_t alignment, std::size_t size) noexcept
+    {
+        noteAllocation();
+        return __libc_memalign (alignment, size);
+    }
+
+    void* aligned_alloc (std::size_t alignment, std::size_t size) noexcept
+    {
+        noteAllocation();
+        return __libc_memalign (alignment, size);
+    }
+
+    int posix_memalign (void** result, std::size_t alignment, std::size_t size) noexcept
+    {
+        if (alignment < sizeof (void*) || (alignment & (alignment - 1)) != 0)
+            return EINVAL;
+
+        noteAllocation();
+
+        if (void* memory = __libc_memalign (alignment, size))
+        {
+            *result = memory;
+            return 0;
+        }
+
+        return ENOMEM;
+    }
+
+    void free (void* p) noexcept { __libc_free (p); }
 }
 
 namespace
@@ -205,14 +206,14 @@ struct FixedTempoPlayHead : juce::AudioPlayHead
 };
 
 // Every stage on, the cabinet included, with audible amounts.
-const ParameterSettings everyStageOn { { ParamIds::gateAmount, 20.0f },     { ParamIds::driveEnabled, 1.0f },
-                                       { ParamIds::driveAmount, 60.0f },    { ParamIds::toneEnabled, 1.0f },
-                                       { ParamIds::toneTilt, 4.0f },        { ParamIds::cabEnabled, 1.0f },
-                                       { ParamIds::spaceEnabled, 1.0f },    { ParamIds::spaceAmount, 40.0f },
-                                       { ParamIds::spacePreDelay, 25.0f },  { ParamIds::modEnabled, 1.0f },
-                                       { ParamIds::modAmount, 50.0f },      { ParamIds::echoEnabled, 1.0f },
-                                       { ParamIds::echoAmount, 40.0f },     { ParamIds::echoDivision, 1.0f },
-                                       { ParamIds::blend, 70.0f },          { ParamIds::outputTrim, -3.0f } };
+const ParameterSettings everyStageOn { { ParamIds::gateAmount, 20.0f },    { ParamIds::driveEnabled, 1.0f },
+                                       { ParamIds::driveAmount, 60.0f },   { ParamIds::toneEnabled, 1.0f },
+                                       { ParamIds::toneTilt, 4.0f },       { ParamIds::cabEnabled, 1.0f },
+                                       { ParamIds::spaceEnabled, 1.0f },   { ParamIds::spaceAmount, 40.0f },
+                                       { ParamIds::spacePreDelay, 25.0f }, { ParamIds::modEnabled, 1.0f },
+                                       { ParamIds::modAmount, 50.0f },     { ParamIds::echoEnabled, 1.0f },
+                                       { ParamIds::echoAmount, 40.0f },    { ParamIds::echoDivision, 1.0f },
+                                       { ParamIds::blend, 70.0f },         { ParamIds::outputTrim, -3.0f } };
 
 // Counts what processBlock allocates over `blocks` calls with a buffer of
 // `blockSize` samples of noise.

@@ -7,7 +7,10 @@
 // here rather than defining a second friend.
 struct VaskelQuorlinProcessorTestAccess
 {
-    explicit VaskelQuorlinProcessorTestAccess (VaskelQuorlinProcessor& p) : processor (p) {}
+    explicit VaskelQuorlinProcessorTestAccess (VaskelQuorlinProcessor& p)
+        : processor (p)
+    {
+    }
 
     int preDelayCapacity() const { return processor.preDelayLine.getMaximumDelayInSamples(); }
     int echoCapacity() const { return processor.echoLine.getMaximumDelayInSamples(); }

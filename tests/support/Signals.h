@@ -52,7 +52,8 @@ inline void fillNoise (juce::AudioBuffer<float>& buffer, float amplitude = 0.5f,
             buffer.setSample (ch, i, amplitude * (2.0f * random.nextFloat() - 1.0f));
 }
 
-inline juce::AudioBuffer<float> noise (int numChannels, int numSamples, float amplitude = 0.5f, juce::int64 seed = 12345)
+inline juce::AudioBuffer<float> noise (int numChannels, int numSamples, float amplitude = 0.5f,
+                                       juce::int64 seed = 12345)
 {
     juce::AudioBuffer<float> buffer (numChannels, numSamples);
     fillNoise (buffer, amplitude, seed);
@@ -103,7 +104,7 @@ inline bool allFinite (const juce::AudioBuffer<float>& buffer)
 {
     for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
         for (int i = 0; i < buffer.getNumSamples(); ++i)
-            if (! std::isfinite (buffer.getSample (ch, i)))
+            if (!std::isfinite (buffer.getSample (ch, i)))
                 return false;
 
     return true;

@@ -42,9 +42,9 @@ inline bool internWindowManagerAtoms()
     if (display == nullptr)
         return false;
 
-    for (auto* name : { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "WM_CHANGE_STATE", "WM_STATE",
-                        "_NET_WM_PING", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL",
-                        "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN" })
+    for (auto* name :
+         { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "WM_CHANGE_STATE", "WM_STATE", "_NET_WM_PING",
+           "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN" })
         internAtom (display, name, 0);
 
     flush (display);

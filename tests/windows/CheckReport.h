@@ -10,7 +10,10 @@ namespace host
 class CheckReport
 {
 public:
-    explicit CheckReport (std::string platformName) : platform (std::move (platformName)) {}
+    explicit CheckReport (std::string platformName)
+        : platform (std::move (platformName))
+    {
+    }
 
     bool check (bool ok, const std::string& name, const std::string& detail = {})
     {

@@ -12,7 +12,7 @@
 
 namespace editorcheck
 {
-#if defined (_WIN32)
+#if defined(_WIN32)
 void run (Steinberg::Vst::IEditController& controller, host::CheckReport& report, const std::string& outDir);
 #else
 // A Linux host has to lend the editor its run loop through the frame; the

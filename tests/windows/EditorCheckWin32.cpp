@@ -139,7 +139,7 @@ void run (Vst::IEditController& controller, host::CheckReport& report, const std
 {
     IPlugView* view = controller.createView (Vst::ViewType::kEditor);
 
-    if (! report.check (view != nullptr, "controller creates the editor view"))
+    if (!report.check (view != nullptr, "controller creates the editor view"))
         return;
 
     report.check (view->isPlatformTypeSupported (kPlatformTypeHWND) == kResultTrue, "view supports HWND parents");
@@ -160,11 +160,11 @@ void run (Vst::IEditController& controller, host::CheckReport& report, const std
 
     RECT rect { 0, 0, sized ? size.getWidth() : 800, sized ? size.getHeight() : 600 };
     AdjustWindowRectEx (&rect, hostWindowStyle, FALSE, 0);
-    HWND window = CreateWindowExW (0, windowClass.lpszClassName, L"Tessarwood Quorlin", hostWindowStyle,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
-                                   nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW (0, windowClass.lpszClassName, L"Tessarwood Quorlin", hostWindowStyle, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                   instance, nullptr);
 
-    if (! report.check (window != nullptr, "host window is created"))
+    if (!report.check (window != nullptr, "host window is created"))
     {
         view->release();
         return;
@@ -186,10 +186,10 @@ void run (Vst::IEditController& controller, host::CheckReport& report, const std
 
         std::vector<HWND> children;
         EnumChildWindows (window, collectChild, (LPARAM) &children);
-        report.check (! children.empty(), "editor puts its window inside the host window",
+        report.check (!children.empty(), "editor puts its window inside the host window",
                       std::to_string (children.size()) + " child windows");
 
-        if (! children.empty())
+        if (!children.empty())
         {
             // Painting is asynchronous: on a busy machine the first frame may
             // take a while, so look again (for at most ten seconds).
@@ -203,9 +203,9 @@ void run (Vst::IEditController& controller, host::CheckReport& report, const std
             }
 
             report.check (capture.distinctColours > 1, "editor paints its window",
-                          std::to_string (capture.width) + " x " + std::to_string (capture.height) + ", "
-                              + std::to_string (capture.distinctColours) + (capture.distinctColours >= 4096 ? "+" : "")
-                              + " colours" + (capture.saved ? ", saved as editor.bmp" : ""));
+                          std::to_string (capture.width) + " x " + std::to_string (capture.height) + ", " +
+                              std::to_string (capture.distinctColours) + (capture.distinctColours >= 4096 ? "+" : "") +
+                              " colours" + (capture.saved ? ", saved as editor.bmp" : ""));
         }
 
         report.check (view->removed() == kResultOk, "view is removed again");

@@ -86,9 +86,21 @@ public:
 class ComponentHandler : public StackObject<Vst::IComponentHandler>
 {
 public:
-    tresult PLUGIN_API beginEdit (Vst::ParamID) override { ++edits; return kResultOk; }
-    tresult PLUGIN_API performEdit (Vst::ParamID, Vst::ParamValue) override { ++edits; return kResultOk; }
-    tresult PLUGIN_API endEdit (Vst::ParamID) override { ++edits; return kResultOk; }
+    tresult PLUGIN_API beginEdit (Vst::ParamID) override
+    {
+        ++edits;
+        return kResultOk;
+    }
+    tresult PLUGIN_API performEdit (Vst::ParamID, Vst::ParamValue) override
+    {
+        ++edits;
+        return kResultOk;
+    }
+    tresult PLUGIN_API endEdit (Vst::ParamID) override
+    {
+        ++edits;
+        return kResultOk;
+    }
 
     tresult PLUGIN_API restartComponent (int32 flags) override
     {
@@ -105,7 +117,10 @@ class MemoryStream : public StackObject<IBStream>
 {
 public:
     MemoryStream() = default;
-    explicit MemoryStream (std::vector<char> initialBytes) : bytes (std::move (initialBytes)) {}
+    explicit MemoryStream (std::vector<char> initialBytes)
+        : bytes (std::move (initialBytes))
+    {
+    }
 
     tresult PLUGIN_API read (void* buffer, int32 numBytes, int32* numBytesRead) override
     {

@@ -8,10 +8,10 @@
 
 #include <string>
 
-#if defined (_WIN32)
- #include <windows.h>
+#if defined(_WIN32)
+#include <windows.h>
 #else
- #include <dlfcn.h>
+#include <dlfcn.h>
 #endif
 
 namespace host
@@ -25,7 +25,7 @@ public:
         auto name = bundlePath.substr (slash == std::string::npos ? 0 : slash + 1);
         name = name.substr (0, name.rfind (".vst3"));
 
-       #if defined (_WIN32)
+#if defined(_WIN32)
         binaryPath = toWindowsPath (bundlePath) + "\\Contents\\x86_64-win\\" + name + ".vst3";
         std::wstring widePath (binaryPath.begin(), binaryPath.end());
         handle = LoadLibraryW (widePath.c_str());
@@ -41,7 +41,7 @@ public:
         exitFunction = (bool (*)()) (void*) GetProcAddress (handle, "ExitDll");
         hasEntryPoints = getFactory != nullptr && init != nullptr && exitFunction != nullptr;
         entered = init != nullptr && init();
-       #else
+#else
         binaryPath = bundlePath + "/Contents/x86_64-linux/" + name + ".so";
         handle = dlopen (binaryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
 
@@ -57,7 +57,7 @@ public:
         exitFunction = (bool (*)()) dlsym (handle, "ModuleExit");
         hasEntryPoints = getFactory != nullptr && init != nullptr && exitFunction != nullptr;
         entered = init != nullptr && init (handle);
-       #endif
+#endif
     }
 
     ~PluginModule() { unload(); }
@@ -67,10 +67,7 @@ public:
 
     bool isLoaded() const { return handle != nullptr; }
 
-    Steinberg::IPluginFactory* createFactory() const
-    {
-        return getFactory != nullptr ? getFactory() : nullptr;
-    }
+    Steinberg::IPluginFactory* createFactory() const { return getFactory != nullptr ? getFactory() : nullptr; }
 
     // Runs the module's exit function and unloads it; returns what the exit
     // function returned.
@@ -81,11 +78,11 @@ public:
 
         const bool exited = exitFunction != nullptr && exitFunction();
 
-       #if defined (_WIN32)
+#if defined(_WIN32)
         FreeLibrary (handle);
-       #else
+#else
         dlclose (handle);
-       #endif
+#endif
 
         handle = nullptr;
         return exited;
@@ -95,7 +92,7 @@ public:
     // Unix root.
     static std::string toWindowsPath (std::string path)
     {
-        if (! path.empty() && path[0] == '/')
+        if (!path.empty() && path[0] == '/')
             path = "Z:" + path;
 
         for (auto& c : path)
@@ -109,13 +106,13 @@ public:
     bool hasEntryPoints = false, entered = false;
 
 private:
-    using GetFactoryProc = Steinberg::IPluginFactory* (PLUGIN_API*) ();
+    using GetFactoryProc = Steinberg::IPluginFactory*(PLUGIN_API*) ();
 
-   #if defined (_WIN32)
+#if defined(_WIN32)
     HMODULE handle = nullptr;
-   #else
+#else
     void* handle = nullptr;
-   #endif
+#endif
 
     GetFactoryProc getFactory = nullptr;
     bool (*exitFunction)() = nullptr;

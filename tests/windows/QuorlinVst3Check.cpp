@@ -62,7 +62,10 @@ struct ExpectedParameter
 };
 
 double linear (double value, double start, double end) { return (value - start) / (end - start); }
-double skewed (double value, double start, double end, double skew) { return std::pow (linear (value, start, end), skew); }
+double skewed (double value, double start, double end, double skew)
+{
+    return std::pow (linear (value, start, end), skew);
+}
 
 const std::vector<ExpectedParameter>& expectedParameters()
 {
@@ -164,8 +167,10 @@ public:
         phaseLeft += 110.0f / 48000.0f;
         phaseRight += 164.81f / 48000.0f;
 
-        if (phaseLeft >= 1.0f) phaseLeft -= 1.0f;
-        if (phaseRight >= 1.0f) phaseRight -= 1.0f;
+        if (phaseLeft >= 1.0f)
+            phaseLeft -= 1.0f;
+        if (phaseRight >= 1.0f)
+            phaseRight -= 1.0f;
 
         const float quiet = (sampleIndex >= 62000 && sampleIndex < 72000) ? 0.0f : 1.0f;
         left = quiet * envelope * (2.0f * phaseLeft - 1.0f) + 0.004f * noise();
@@ -223,7 +228,7 @@ public:
         ramp (changes, "modRate", 0.2 + 0.4 * start, 0.2 + 0.4 * end, blockLength);
         ramp (changes, "blend", 1.0 - 0.4 * start, 1.0 - 0.4 * end, blockLength);
 
-        if (blockStart >= totalSamples / 2 && ! secondHalf)
+        if (blockStart >= totalSamples / 2 && !secondHalf)
         {
             secondHalf = true;
             set (changes, "driveMode", 1.0);
@@ -280,7 +285,8 @@ struct Instance
     bool create (IPluginFactory& factory, const TUID componentCid, host::HostApplication& hostApp,
                  host::ComponentHandler& handler)
     {
-        if (factory.createInstance (componentCid, Vst::IComponent::iid, (void**) &component) != kResultOk || component == nullptr)
+        if (factory.createInstance (componentCid, Vst::IComponent::iid, (void**) &component) != kResultOk ||
+            component == nullptr)
             return false;
 
         componentReady = component->initialize (&hostApp) == kResultOk;
@@ -291,7 +297,8 @@ struct Instance
         if (component->getControllerClassId (controllerCid) != kResultOk)
             return false;
 
-        if (factory.createInstance (controllerCid, Vst::IEditController::iid, (void**) &controller) != kResultOk || controller == nullptr)
+        if (factory.createInstance (controllerCid, Vst::IEditController::iid, (void**) &controller) != kResultOk ||
+            controller == nullptr)
             return false;
 
         controllerReady = controller->initialize (&hostApp) == kResultOk;
@@ -301,8 +308,8 @@ struct Instance
         controller->queryInterface (Vst::IConnectionPoint::iid, (void**) &controllerPoint);
 
         if (componentPoint != nullptr && controllerPoint != nullptr)
-            connected = componentPoint->connect (controllerPoint) == kResultOk
-                     && controllerPoint->connect (componentPoint) == kResultOk;
+            connected = componentPoint->connect (controllerPoint) == kResultOk &&
+                        controllerPoint->connect (componentPoint) == kResultOk;
 
         return componentReady && controllerReady && processor != nullptr && connected;
     }
@@ -358,16 +365,16 @@ bool parseArguments (int argc, char** argv, Arguments& args)
             return false;
     }
 
-    return ! args.bundle.empty() && ! args.outDir.empty();
+    return !args.bundle.empty() && !args.outDir.empty();
 }
 
 std::string filePath (const std::string& dir, const std::string& name)
 {
-   #if defined (_WIN32)
+#if defined(_WIN32)
     return host::PluginModule::toWindowsPath (dir) + "\\" + name;
-   #else
+#else
     return dir + "/" + name;
-   #endif
+#endif
 }
 
 bool writeFile (const std::string& path, const void* data, size_t size)
@@ -381,7 +388,7 @@ bool readFile (const std::string& path, std::vector<char>& bytes)
 {
     std::ifstream file (path, std::ios::binary);
 
-    if (! file)
+    if (!file)
         return false;
 
     bytes.assign (std::istreambuf_iterator<char> (file), std::istreambuf_iterator<char>());
@@ -419,8 +426,12 @@ std::vector<std::string> differences (const Facts& ours, const Facts& theirs, co
     std::vector<std::string> found;
     std::map<std::string, int> keys;
 
-    for (auto& entry : ours) if (entry.first.rfind (prefix, 0) == 0) keys[entry.first] |= 1;
-    for (auto& entry : theirs) if (entry.first.rfind (prefix, 0) == 0) keys[entry.first] |= 2;
+    for (auto& entry : ours)
+        if (entry.first.rfind (prefix, 0) == 0)
+            keys[entry.first] |= 1;
+    for (auto& entry : theirs)
+        if (entry.first.rfind (prefix, 0) == 0)
+            keys[entry.first] |= 2;
 
     for (auto& [key, where] : keys)
     {
@@ -438,15 +449,15 @@ std::vector<std::string> differences (const Facts& ours, const Facts& theirs, co
 //==============================================================================
 int main (int argc, char** argv)
 {
-   #if defined (_WIN32)
+#if defined(_WIN32)
     host::CheckReport report ("windows");
-   #else
+#else
     host::CheckReport report ("linux");
-   #endif
+#endif
 
     Arguments args;
 
-    if (! parseArguments (argc, argv, args))
+    if (!parseArguments (argc, argv, args))
     {
         std::fprintf (stderr, "usage: %s <bundle.vst3> --out <dir> [--reference <dir>]\n", argv[0]);
         return 2;
@@ -457,7 +468,8 @@ int main (int argc, char** argv)
     // ---- Module and factory
     host::PluginModule module (args.bundle);
 
-    if (! report.check (module.isLoaded(), "module loads", module.binaryPath + (module.error.empty() ? "" : " (" + module.error + ")")))
+    if (!report.check (module.isLoaded(), "module loads",
+                       module.binaryPath + (module.error.empty() ? "" : " (" + module.error + ")")))
         return report.finish();
 
     report.check (module.hasEntryPoints, "module exports GetPluginFactory and its entry and exit functions");
@@ -465,7 +477,7 @@ int main (int argc, char** argv)
 
     IPluginFactory* factory = module.createFactory();
 
-    if (! report.check (factory != nullptr, "GetPluginFactory returns a factory"))
+    if (!report.check (factory != nullptr, "GetPluginFactory returns a factory"))
         return report.finish();
 
     PFactoryInfo factoryInfo;
@@ -504,12 +516,12 @@ int main (int argc, char** argv)
         facts[key + "sdkVersion"] = info.sdkVersion;
         facts[key + "classFlags"] = std::to_string (info.classFlags);
         facts[key + "cardinality"] = std::to_string (info.cardinality);
-        report.note ("class " + std::to_string (i) + ": \"" + category + "\" \"" + info.name + "\" sub-category \""
-                     + info.subCategories + "\" version " + info.version + ", " + info.sdkVersion);
+        report.note ("class " + std::to_string (i) + ": \"" + category + "\" \"" + info.name + "\" sub-category \"" +
+                     info.subCategories + "\" version " + info.version + ", " + info.sdkVersion);
 
-        const bool named = std::string (info.name) == "Tessarwood Quorlin" && std::string (info.vendor) == "tessarwood"
-                        && std::string (info.version) == "0.0.1" && info.classFlags == 0
-                        && info.cardinality == PClassInfo::kManyInstances;
+        const bool named = std::string (info.name) == "Tessarwood Quorlin" &&
+                           std::string (info.vendor) == "tessarwood" && std::string (info.version) == "0.0.1" &&
+                           info.classFlags == 0 && info.cardinality == PClassInfo::kManyInstances;
 
         if (category == kVstAudioEffectClass)
         {
@@ -532,7 +544,7 @@ int main (int argc, char** argv)
     if (factory2 != nullptr)
         factory2->release();
 
-    if (! foundComponent)
+    if (!foundComponent)
     {
         factory->release();
         return report.finish();
@@ -543,8 +555,8 @@ int main (int argc, char** argv)
     host::ComponentHandler handler;
     Instance instance;
 
-    if (! report.check (instance.create (*factory, componentCid, hostApp, handler),
-                        "component and controller are created, initialised and connected"))
+    if (!report.check (instance.create (*factory, componentCid, hostApp, handler),
+                       "component and controller are created, initialised and connected"))
     {
         instance.destroy();
         factory->release();
@@ -557,21 +569,22 @@ int main (int argc, char** argv)
 
     // ---- Buses
     {
-        const bool counts = component->getBusCount (Vst::kAudio, Vst::kInput) == 1
-                         && component->getBusCount (Vst::kAudio, Vst::kOutput) == 1
-                         && component->getBusCount (Vst::kEvent, Vst::kInput) == 0
-                         && component->getBusCount (Vst::kEvent, Vst::kOutput) == 0;
+        const bool counts = component->getBusCount (Vst::kAudio, Vst::kInput) == 1 &&
+                            component->getBusCount (Vst::kAudio, Vst::kOutput) == 1 &&
+                            component->getBusCount (Vst::kEvent, Vst::kInput) == 0 &&
+                            component->getBusCount (Vst::kEvent, Vst::kOutput) == 0;
         Vst::BusInfo input {}, output {};
         component->getBusInfo (Vst::kAudio, Vst::kInput, 0, input);
         component->getBusInfo (Vst::kAudio, Vst::kOutput, 0, output);
         const std::string inName = host::toAscii (input.name), outName = host::toAscii (output.name);
-        report.check (counts && inName == "Input" && outName == "Output" && input.channelCount == 2
-                          && output.channelCount == 2 && input.busType == Vst::kMain && output.busType == Vst::kMain,
+        report.check (counts && inName == "Input" && outName == "Output" && input.channelCount == 2 &&
+                          output.channelCount == 2 && input.busType == Vst::kMain && output.busType == Vst::kMain,
                       "buses: stereo main input \"Input\", stereo main output \"Output\", no event buses",
-                      "\"" + inName + "\" " + std::to_string (input.channelCount) + " ch, \"" + outName + "\" "
-                          + std::to_string (output.channelCount) + " ch");
+                      "\"" + inName + "\" " + std::to_string (input.channelCount) + " ch, \"" + outName + "\" " +
+                          std::to_string (output.channelCount) + " ch");
         facts["bus.input"] = inName + " " + std::to_string (input.channelCount) + " " + std::to_string (input.flags);
-        facts["bus.output"] = outName + " " + std::to_string (output.channelCount) + " " + std::to_string (output.flags);
+        facts["bus.output"] =
+            outName + " " + std::to_string (output.channelCount) + " " + std::to_string (output.flags);
     }
 
     // ---- Parameters
@@ -590,8 +603,8 @@ int main (int argc, char** argv)
             const std::string title = host::toAscii (info.title), units = host::toAscii (info.units);
 
             char line[200];
-            std::snprintf (line, sizeof (line), "%2d %s %-22s %-3s default %.6f steps %d flags 0x%X",
-                           (int) i, hex (info.id).c_str(), ("\"" + title + "\"").c_str(), units.c_str(),
+            std::snprintf (line, sizeof (line), "%2d %s %-22s %-3s default %.6f steps %d flags 0x%X", (int) i,
+                           hex (info.id).c_str(), ("\"" + title + "\"").c_str(), units.c_str(),
                            info.defaultNormalizedValue, (int) info.stepCount, (unsigned) info.flags);
             report.note (line);
 
@@ -615,8 +628,9 @@ int main (int argc, char** argv)
             }
             else if (i == (int32) expected.size())
             {
-                report.check (info.id == hostBypassId && title == "Bypass" && (info.flags & Vst::ParameterInfo::kIsBypass) != 0
-                                  && info.defaultNormalizedValue == 0.0,
+                report.check (info.id == hostBypassId && title == "Bypass" &&
+                                  (info.flags & Vst::ParameterInfo::kIsBypass) != 0 &&
+                                  info.defaultNormalizedValue == 0.0,
                               "last parameter is the host bypass: id 0x62797073 (\"byps\"), \"Bypass\", default off");
             }
         }
@@ -633,14 +647,15 @@ int main (int argc, char** argv)
     AutomationProgram program;
     {
         Vst::SpeakerArrangement stereoIn = Vst::SpeakerArr::kStereo, stereoOut = Vst::SpeakerArr::kStereo;
-        report.check (processor->setBusArrangements (&stereoIn, 1, &stereoOut, 1) == kResultTrue, "accepts stereo in, stereo out");
+        report.check (processor->setBusArrangements (&stereoIn, 1, &stereoOut, 1) == kResultTrue,
+                      "accepts stereo in, stereo out");
         report.check (processor->canProcessSampleSize (Vst::kSample32) == kResultTrue, "processes 32-bit float");
 
         Vst::ProcessSetup setup { Vst::kRealtime, Vst::kSample32, maxBlockSize, sampleRate };
-        const bool prepared = processor->setupProcessing (setup) == kResultOk
-                           && component->activateBus (Vst::kAudio, Vst::kInput, 0, true) == kResultOk
-                           && component->activateBus (Vst::kAudio, Vst::kOutput, 0, true) == kResultOk
-                           && component->setActive (true) == kResultOk;
+        const bool prepared = processor->setupProcessing (setup) == kResultOk &&
+                              component->activateBus (Vst::kAudio, Vst::kInput, 0, true) == kResultOk &&
+                              component->activateBus (Vst::kAudio, Vst::kOutput, 0, true) == kResultOk &&
+                              component->setActive (true) == kResultOk;
         report.check (prepared, "sets up processing at 48 kHz, blocks of up to 512 samples, and activates");
 
         const uint32 latency = processor->getLatencySamples();
@@ -670,16 +685,16 @@ int main (int argc, char** argv)
 
         while (position < totalSamples)
         {
-            const int32 length = std::min<int32> (blockPattern[blockIndex++ % (int) std::size (blockPattern)],
-                                                  totalSamples - position);
+            const int32 length =
+                std::min<int32> (blockPattern[blockIndex++ % (int) std::size (blockPattern)], totalSamples - position);
 
             for (int32 i = 0; i < length; ++i)
                 signal.next (left[(size_t) i], right[(size_t) i]);
 
             program.fill (changes, position, length);
 
-            context.state = Vst::ProcessContext::kPlaying | Vst::ProcessContext::kTempoValid
-                          | Vst::ProcessContext::kTimeSigValid | Vst::ProcessContext::kProjectTimeMusicValid;
+            context.state = Vst::ProcessContext::kPlaying | Vst::ProcessContext::kTempoValid |
+                            Vst::ProcessContext::kTimeSigValid | Vst::ProcessContext::kProjectTimeMusicValid;
             context.sampleRate = sampleRate;
             context.projectTimeSamples = position;
             context.projectTimeMusic = (double) position / sampleRate * 2.0;
@@ -717,7 +732,7 @@ int main (int argc, char** argv)
 
         for (auto sample : output)
         {
-            if (! std::isfinite (sample))
+            if (!std::isfinite (sample))
                 ++nonFinite;
             else
                 peak = std::max (peak, std::abs (sample));
@@ -734,7 +749,7 @@ int main (int argc, char** argv)
     host::MemoryStream saved;
     {
         const bool savedOk = component->getState (&saved) == kResultOk;
-        report.check (savedOk && ! saved.bytes.empty(), "component saves its state",
+        report.check (savedOk && !saved.bytes.empty(), "component saves its state",
                       std::to_string (saved.bytes.size()) + " bytes");
         const std::string text (saved.bytes.begin(), saved.bytes.end());
         report.check (text.find ("JUCEPrivateData") != std::string::npos, "state ends with the client's private block");
@@ -777,12 +792,14 @@ int main (int argc, char** argv)
                 if (std::abs (restoredValue - value) > 0.002)
                 {
                     ++wrong;
-                    report.note ("parameter " + hex (id) + ": restored " + exact (restoredValue) + ", set " + exact (value));
+                    report.note ("parameter " + hex (id) + ": restored " + exact (restoredValue) + ", set " +
+                                 exact (value));
                 }
             }
 
             report.check (wrong == 0, "restored controller shows the values the host last set",
-                          std::to_string (program.lastValues.size() - 1) + " parameters, " + std::to_string (wrong) + " wrong");
+                          std::to_string (program.lastValues.size() - 1) + " parameters, " + std::to_string (wrong) +
+                              " wrong");
         }
 
         second.destroy();
@@ -798,10 +815,10 @@ int main (int argc, char** argv)
     writeFile (filePath (args.outDir, "output.f32"), output.data(), output.size() * sizeof (float));
     writeFile (filePath (args.outDir, "state.bin"), saved.bytes.data(), saved.bytes.size());
 
-    if (! args.referenceDir.empty())
+    if (!args.referenceDir.empty())
     {
         const Facts reference = readFacts (filePath (args.referenceDir, "facts.txt"));
-        report.check (! reference.empty(), "Linux results are there", args.referenceDir);
+        report.check (!reference.empty(), "Linux results are there", args.referenceDir);
 
         const auto describe = [] (const std::vector<std::string>& found)
         {
@@ -848,7 +865,7 @@ int main (int argc, char** argv)
                 sumSquares += difference * difference;
                 referencePeak = std::max (referencePeak, std::abs ((double) referenceOutput[i]));
 
-                if (difference > maxDifference || ! std::isfinite (difference))
+                if (difference > maxDifference || !std::isfinite (difference))
                 {
                     maxDifference = difference;
                     worst = i;
@@ -858,14 +875,15 @@ int main (int argc, char** argv)
             const double rms = std::sqrt (sumSquares / (double) output.size());
             const double tolerance = 1.0e-3 * std::max (1.0, referencePeak);
             report.check (maxDifference <= tolerance, "output matches the Linux build",
-                          "largest difference " + exact (maxDifference) + " at sample " + std::to_string (worst / 2)
-                              + ", rms " + exact (rms) + ", tolerance " + exact (tolerance));
+                          "largest difference " + exact (maxDifference) + " at sample " + std::to_string (worst / 2) +
+                              ", rms " + exact (rms) + ", tolerance " + exact (tolerance));
         }
 
         std::vector<char> referenceState;
         readFile (filePath (args.referenceDir, "state.bin"), referenceState);
         report.check (referenceState == saved.bytes, "state chunk is byte-identical to the Linux build's",
-                      std::to_string (saved.bytes.size()) + " bytes here, " + std::to_string (referenceState.size()) + " on Linux");
+                      std::to_string (saved.bytes.size()) + " bytes here, " + std::to_string (referenceState.size()) +
+                          " on Linux");
     }
 
     return report.finish();
