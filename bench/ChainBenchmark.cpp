@@ -483,7 +483,7 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
     for (const int blockSize : blockSizes)
     {
         const auto floorKey = key ("floor", blockSize);
-        if (!results.has (floorKey))
+        if (! results.has (floorKey))
             continue;
 
         const double floorNs = results.blockNs (floorKey);
@@ -491,7 +491,7 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
         for (const char* setting : { "floor", "chain/everything on", "chain/defaults", "chain/bypass" })
         {
             const auto k = key (setting, blockSize);
-            if (!results.has (k))
+            if (! results.has (k))
                 continue;
 
             const double ns = results.blockNs (k);
@@ -549,7 +549,7 @@ void printSummary (const SummaryReporter& results, const std::string& loadBefore
     {
         const auto chainKey = key (std::string ("stages/chain/") + chainSteps[i].name, breakdownBlockSize);
         const auto floorKey = key (std::string ("stages/floor/") + chainSteps[i].name, breakdownBlockSize);
-        if (!results.has (chainKey) || !results.has (floorKey))
+        if (! results.has (chainKey) || ! results.has (floorKey))
             continue;
 
         const double chainNs = results.fastestBlockNs (chainKey) / breakdownBlockSize;

@@ -14,7 +14,7 @@ juce::String formatBpm (float bpm)
 {
     constexpr auto intLimit = (float) std::numeric_limits<int>::max();
 
-    if (!std::isfinite (bpm) || bpm >= intLimit || bpm <= -intLimit)
+    if (! std::isfinite (bpm) || bpm >= intLimit || bpm <= -intLimit)
         return "--- BPM";
 
     return juce::String ((int) bpm) + " BPM";
@@ -40,7 +40,7 @@ void VaskelQuorlinEditor::timerCallback()
     bypassButton.repaint();
 
     // Setting the text while the field is open would throw away what is being typed.
-    if (!bpmLabel.isBeingEdited())
+    if (! bpmLabel.isBeingEdited())
         bpmLabel.setText (formatBpm (processorRef.manualBpm.load()), juce::dontSendNotification);
 
     const auto follow = [this] (VaskelLedStackSelector& selector, const juce::String& parameterId)

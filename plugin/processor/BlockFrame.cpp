@@ -14,7 +14,7 @@ void replaceNonFiniteWithZero (juce::AudioBuffer<float>& buffer) noexcept
     {
         auto* samples = buffer.getWritePointer (ch);
         for (int i = 0; i < buffer.getNumSamples(); ++i)
-            if (!std::isfinite (samples[i]))
+            if (! std::isfinite (samples[i]))
                 samples[i] = 0.0f;
     }
 }
@@ -28,6 +28,14 @@ float VaskelQuorlinProcessor::readParameter (const juce::String& id) const noexc
 bool VaskelQuorlinProcessor::readSwitch (const juce::String& id) const noexcept { return readParameter (id) > 0.5f; }
 
 int VaskelQuorlinProcessor::readChoice (const juce::String& id) const noexcept { return (int) readParameter (id); }
+
+float VaskelQuorlinProcessor::readSendAmount (const juce::String& enabledId,
+                                              const juce::String& amountId) const noexcept
+{
+    const bool enabled = readSwitch (enabledId);
+    const float amount = readParameter (amountId) / 100.0f;
+    return enabled && amount > 0.0001f ? amount : 0.0f;
+}
 
 void VaskelQuorlinProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {

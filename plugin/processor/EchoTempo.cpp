@@ -6,9 +6,6 @@
 
 namespace
 {
-// Below this fraction the echo is treated as switched off.
-constexpr float minimumSendAmount = 0.0001f;
-
 constexpr float lowestManualBpm = 20.0f;
 constexpr float highestManualBpm = 300.0f;
 
@@ -20,11 +17,10 @@ constexpr double longestTapIntervalMs = 2000.0;
 
 void VaskelQuorlinProcessor::processEchoSend (juce::AudioBuffer<float>& buffer)
 {
-    const bool enabled = readSwitch (ParamIds::echoEnabled);
-    const float amount = readParameter (ParamIds::echoAmount) / 100.0f;
+    const float amount = readSendAmount (ParamIds::echoEnabled, ParamIds::echoAmount);
 
     // Switched off, the line keeps its repeats; they play out when it returns.
-    if (!enabled || !(amount > minimumSendAmount))
+    if (amount == 0.0f)
         return;
 
     const int division = readChoice (ParamIds::echoDivision);
@@ -58,7 +54,7 @@ void VaskelQuorlinProcessor::processEchoSend (juce::AudioBuffer<float>& buffer)
 void VaskelQuorlinProcessor::setManualBpm (float bpm)
 {
     // A value that is not a finite number is no tempo; the current one stays.
-    if (!std::isfinite (bpm))
+    if (! std::isfinite (bpm))
         return;
 
     manualBpm = bpm < lowestManualBpm ? lowestManualBpm : (bpm > highestManualBpm ? highestManualBpm : bpm);

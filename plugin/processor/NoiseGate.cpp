@@ -28,7 +28,7 @@ Threshold Threshold::fromDecibels (float thresholdDb) noexcept
     constexpr double relativeBand = 1.0e-3;
     constexpr float infinity = std::numeric_limits<float>::infinity();
 
-    if (!(thresholdDb >= -95.0f && thresholdDb <= 60.0f))
+    if (! (thresholdDb >= -95.0f && thresholdDb <= 60.0f))
         return { thresholdDb, -infinity, infinity };
 
     const double gain = std::pow (10.0, (double) thresholdDb / 20.0);
@@ -98,7 +98,7 @@ struct RunningChannel
         const float envelopeCoefficient = magnitude > envelope ? settings.envelopeAttack : settings.envelopeRelease;
         envelope = (magnitude - envelope) * envelopeCoefficient + envelope;
 
-        if (!open)
+        if (! open)
         {
             if (settings.open.isExceededBy (envelope))
             {

@@ -52,7 +52,7 @@ std::optional<juce::String> readChunkText (const void* data, int sizeInBytes)
 
     const auto textLength = juce::jmin (sizeInBytes - 8, declaredLength);
 
-    if (!XmlParseGuard::isWellFormedUtf8 (bytes + 8, (size_t) textLength))
+    if (! XmlParseGuard::isWellFormedUtf8 (bytes + 8, (size_t) textLength))
         return {};
 
     return juce::String::fromUTF8 (bytes + 8, textLength);
@@ -61,7 +61,7 @@ std::optional<juce::String> readChunkText (const void* data, int sizeInBytes)
 // The float a double converts to, when that is a finite number.
 std::optional<float> toFiniteFloat (double value)
 {
-    if (!std::isfinite (value))
+    if (! std::isfinite (value))
         return {};
 
     constexpr auto largestFloat = (double) std::numeric_limits<float>::max();
@@ -86,8 +86,8 @@ void removeRepeatedAttributes (juce::XmlElement& element)
     std::set<juce::String> names;
     bool repeated = false;
 
-    for (int i = 0; i < element.getNumAttributes() && !repeated; ++i)
-        repeated = !names.insert (element.getAttributeName (i)).second;
+    for (int i = 0; i < element.getNumAttributes() && ! repeated; ++i)
+        repeated = ! names.insert (element.getAttributeName (i)).second;
 
     if (repeated)
     {
@@ -105,7 +105,7 @@ void removeRepeatedAttributes (juce::XmlElement& element)
     }
 
     for (auto* child : element.getChildIterator())
-        if (!child->isTextElement())
+        if (! child->isTextElement())
             removeRepeatedAttributes (*child);
 }
 
@@ -178,7 +178,7 @@ void completeParameterElements (juce::ValueTree& tree, const juce::AudioProcesso
     }
 
     for (const auto& [id, slot] : slots)
-        if (!slot.hasElement)
+        if (! slot.hasElement)
             tree.appendChild (
                 juce::ValueTree (parameterElementType, { { idProperty, id }, { valueProperty, (double) slot.value } }),
                 nullptr);
@@ -201,7 +201,7 @@ void VaskelQuorlinProcessor::setStateInformation (const void* data, int sizeInBy
 {
     const auto text = readChunkText (data, sizeInBytes);
 
-    if (!text.has_value() || !XmlParseGuard::isSafeToParse (*text, maxElementNesting))
+    if (! text.has_value() || ! XmlParseGuard::isSafeToParse (*text, maxElementNesting))
         return;
 
     const auto xml = juce::parseXML (*text);

@@ -4,9 +4,6 @@
 
 namespace
 {
-// Below this fraction a send is treated as switched off.
-constexpr float minimumSendAmount = 0.0001f;
-
 // At or below this pre-delay (ms) the reverb is fed directly and the pre-delay
 // line keeps whatever it holds.
 constexpr float minimumPreDelayMs = 0.01f;
@@ -47,10 +44,9 @@ juce::dsp::Reverb::Parameters reverbSettingsFor (int spaceMode, float amount) no
 
 void VaskelQuorlinProcessor::processSpaceSend (juce::AudioBuffer<float>& buffer)
 {
-    const bool enabled = readSwitch (ParamIds::spaceEnabled);
-    const float amount = readParameter (ParamIds::spaceAmount) / 100.0f;
+    const float amount = readSendAmount (ParamIds::spaceEnabled, ParamIds::spaceAmount);
 
-    if (!enabled || !(amount > minimumSendAmount))
+    if (amount == 0.0f)
         return;
 
     const int numChannels = buffer.getNumChannels();
@@ -89,10 +85,9 @@ void VaskelQuorlinProcessor::processSpaceSend (juce::AudioBuffer<float>& buffer)
 
 void VaskelQuorlinProcessor::processModulationSend (juce::AudioBuffer<float>& buffer)
 {
-    const bool enabled = readSwitch (ParamIds::modEnabled);
-    const float amount = readParameter (ParamIds::modAmount) / 100.0f;
+    const float amount = readSendAmount (ParamIds::modEnabled, ParamIds::modAmount);
 
-    if (!enabled || !(amount > minimumSendAmount))
+    if (amount == 0.0f)
         return;
 
     const int mode = readChoice (ParamIds::modMode);

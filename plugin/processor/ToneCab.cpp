@@ -49,7 +49,7 @@ juce::dsp::AudioBlock<float> filteredChannels (juce::dsp::AudioBlock<float>& blo
 
 void VaskelQuorlinProcessor::processTone (juce::dsp::AudioBlock<float>& block)
 {
-    if (!readSwitch (ParamIds::toneEnabled))
+    if (! readSwitch (ParamIds::toneEnabled))
         return;
 
     const float tilt = readParameter (ParamIds::toneTilt);
@@ -77,7 +77,7 @@ void VaskelQuorlinProcessor::processTone (juce::dsp::AudioBlock<float>& block)
 
 void VaskelQuorlinProcessor::processCabinet (juce::dsp::AudioBlock<float>& block)
 {
-    if (!readSwitch (ParamIds::cabEnabled))
+    if (! readSwitch (ParamIds::cabEnabled))
         return;
 
     const int mode = readChoice (ParamIds::cabMode);

@@ -72,6 +72,9 @@ private:
     float readParameter (const juce::String& id) const noexcept;
     bool readSwitch (const juce::String& id) const noexcept;
     int readChoice (const juce::String& id) const noexcept;
+    // Reads a send's switch, then its percent amount: the amount as a fraction
+    // when the send runs (switch on, fraction above 0.0001), otherwise 0.
+    float readSendAmount (const juce::String& enabledId, const juce::String& amountId) const noexcept;
 
     void ensureScratchBuffersFit (int numChannels, int numSamples);
     void applyInputTrim (juce::dsp::AudioBlock<float>& block);

@@ -45,7 +45,7 @@ public:
     {
         input = text;
 
-        if (text.isEmpty() || !parseHeader())
+        if (text.isEmpty() || ! parseHeader())
             return result;
 
         if (CharacterFunctions::compareUpTo (input, CharPointer_ASCII ("<!DOCTYPE"), 9) == 0)
@@ -166,7 +166,7 @@ private:
     {
         auto quote = readNextChar();
 
-        while (!outOfData)
+        while (! outOfData)
         {
             auto c = readNextChar();
 
@@ -345,7 +345,7 @@ private:
                 return Head::opened;
             }
 
-            if (!isIdentifierChar (c))
+            if (! isIdentifierChar (c))
                 return Head::closed;
 
             input = findEndOfToken (input);
@@ -375,7 +375,7 @@ private:
         const auto outerNesting = nesting;
         enterElement();
 
-        while (nesting > outerNesting && !mustStop())
+        while (nesting > outerNesting && ! mustStop())
         {
             const auto stepStart = input;
 
@@ -387,7 +387,7 @@ private:
                     // Within a step the input only moves forward while there is
                     // data left, so a step that ends where it began repeats
                     // itself for ever.
-                    if (input == stepStart && !outOfData)
+                    if (input == stepStart && ! outOfData)
                         result.neverEnds = true;
                     break;
             }
@@ -487,7 +487,7 @@ private:
             {
                 auto entity = readEntity();
 
-                if (!mustStop() && entity.startsWithChar ('<') && entity[1] != 0)
+                if (! mustStop() && entity.startsWithChar ('<') && entity[1] != 0)
                     readElementsFromEntity (entity);
 
                 if (mustStop())
@@ -635,6 +635,6 @@ Survey survey (const juce::String& text, int stopAboveNesting)
 bool isSafeToParse (const juce::String& text, int maxNesting)
 {
     const auto found = survey (text, maxNesting);
-    return !found.readsPastEnd && !found.neverEnds && !found.hasDocumentType && found.deepestNesting <= maxNesting;
+    return ! found.readsPastEnd && ! found.neverEnds && ! found.hasDocumentType && found.deepestNesting <= maxNesting;
 }
 } // namespace XmlParseGuard

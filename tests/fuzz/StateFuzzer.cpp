@@ -37,11 +37,11 @@ void checkValuesInRange (VaskelQuorlinProcessor& processor)
         const auto value = processor.apvts.getRawParameterValue (ranged->paramID)->load();
         const auto& range = ranged->getNormalisableRange();
 
-        if (!std::isfinite (value) || value < range.start || value > range.end)
+        if (! std::isfinite (value) || value < range.start || value > range.end)
             fail ("parameter out of range:", ranged->paramID + " = " + juce::String (value));
     }
 
-    if (!std::isfinite (processor.manualBpm.load()))
+    if (! std::isfinite (processor.manualBpm.load()))
         fail ("manualBpm is not finite");
 }
 
@@ -80,7 +80,7 @@ int depthOf (const juce::XmlElement& element)
     int deepest = 0;
 
     for (auto* child : element.getChildIterator())
-        if (!child->isTextElement())
+        if (! child->isTextElement())
             deepest = juce::jmax (deepest, depthOf (*child));
 
     return deepest + 1;
@@ -101,13 +101,13 @@ void checkGuardAgreesWithTheParser (const std::uint8_t* data, size_t size)
     const auto length = juce::jmin ((int) size - 8, declared);
     const auto* text = reinterpret_cast<const char*> (data + 8);
 
-    if (!XmlParseGuard::isWellFormedUtf8 (text, (size_t) length))
+    if (! XmlParseGuard::isWellFormedUtf8 (text, (size_t) length))
         return;
 
     const auto decoded = juce::String::fromUTF8 (text, length);
     const auto found = XmlParseGuard::survey (decoded, 64);
 
-    if (!XmlParseGuard::isSafeToParse (decoded, 64))
+    if (! XmlParseGuard::isSafeToParse (decoded, 64))
         return;
 
     if (auto xml = juce::parseXML (decoded))

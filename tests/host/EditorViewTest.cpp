@@ -31,7 +31,7 @@ void dispatchFor (int milliseconds)
 
     while (juce::Time::getMillisecondCounter() < end)
     {
-        if (!juce::dispatchNextMessageOnSystemQueue (true))
+        if (! juce::dispatchNextMessageOnSystemQueue (true))
             juce::Thread::sleep (1);
     }
 }
@@ -71,7 +71,7 @@ struct AudioThread
         auto input = Signals::sine (2, 256, 220.0, 44100.0);
         juce::AudioBuffer<float> buffer (2, 256);
 
-        while (!stop)
+        while (! stop)
         {
             buffer.makeCopyOf (input, true);
             plugin.process (buffer);
@@ -88,7 +88,7 @@ struct AudioThread
 
 TEST (EditorView, OpensResizesAndClosesRepeatedlyWhileAudioRuns)
 {
-    if (!hasDisplay())
+    if (! hasDisplay())
         GTEST_SKIP() << "needs an X display (run under xvfb-run)";
 
     HostedPlugin plugin (44100.0, 256);

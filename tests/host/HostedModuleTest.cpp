@@ -24,7 +24,7 @@ struct ModuleFactory
     {
         const auto binary = juce::File (QUORLIN_VST3_BINARY_DIR).getChildFile ("Tessarwood Quorlin.so");
 
-        if (!library.open (binary.getFullPathName()))
+        if (! library.open (binary.getFullPathName()))
             return;
 
         using Entry = bool (*) (void*);
@@ -35,7 +35,7 @@ struct ModuleFactory
         exit = reinterpret_cast<Exit> (library.getFunction ("ModuleExit"));
         auto getFactory = reinterpret_cast<GetFactory> (library.getFunction ("GetPluginFactory"));
 
-        if (entry == nullptr || exit == nullptr || getFactory == nullptr || !entry (library.getNativeHandle()))
+        if (entry == nullptr || exit == nullptr || getFactory == nullptr || ! entry (library.getNativeHandle()))
             return;
 
         entered = true;
@@ -120,7 +120,7 @@ constexpr int expectedLatency = 6;
 template <typename Condition>
 void dispatchHostMessagesUntil (Condition done)
 {
-    for (int i = 0; i < 5000 && !done(); ++i)
+    for (int i = 0; i < 5000 && ! done(); ++i)
     {
         while (juce::dispatchNextMessageOnSystemQueue (true))
         {

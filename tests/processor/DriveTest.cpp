@@ -125,7 +125,7 @@ TEST (DriveChain, RunsOnlyAboveOneTenthOfAPercent)
     {
         DriveRig rig;
         rig.drive (boost, c.amount);
-        EXPECT_EQ (!identical (rig.run (input), undriven), c.runs) << c.amount << " %";
+        EXPECT_EQ (! identical (rig.run (input), undriven), c.runs) << c.amount << " %";
     }
 
     // Switched off, even full drive does nothing.

@@ -27,7 +27,7 @@ struct TestPlayHead : juce::AudioPlayHead
     {
         ++queries;
 
-        if (!hasPosition)
+        if (! hasPosition)
             return {};
 
         PositionInfo info;

@@ -47,7 +47,7 @@ struct DecibelGate
         envelope = (magnitude - envelope) * (magnitude > envelope ? s.envelopeAttack : s.envelopeRelease) + envelope;
         const float level = juce::Decibels::gainToDecibels (envelope);
 
-        if (!open)
+        if (! open)
         {
             if (level > s.open.thresholdDb)
             {

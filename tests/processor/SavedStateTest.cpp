@@ -274,7 +274,7 @@ TEST (SavedState, RestoredHostSync)
     for (const auto& c : cases)
     {
         VaskelQuorlinProcessor processor;
-        processor.hostSyncEnabled = !c.expected;
+        processor.hostSyncEnabled = ! c.expected;
         const auto attributes =
             c.attribute != nullptr ? " hostSyncEnabled=\"" + juce::String (c.attribute) + "\"" : juce::String();
         restoreState (processor, chunkFromText (document (attributes)));

@@ -14,7 +14,7 @@ int depthOf (const juce::XmlElement& element)
 {
     int deepest = 0;
     for (auto* child : element.getChildIterator())
-        if (!child->isTextElement())
+        if (! child->isTextElement())
             deepest = juce::jmax (deepest, depthOf (*child));
     return deepest + 1;
 }

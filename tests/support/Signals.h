@@ -104,7 +104,7 @@ inline bool allFinite (const juce::AudioBuffer<float>& buffer)
 {
     for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
         for (int i = 0; i < buffer.getNumSamples(); ++i)
-            if (!std::isfinite (buffer.getSample (ch, i)))
+            if (! std::isfinite (buffer.getSample (ch, i)))
                 return false;
 
     return true;

@@ -139,7 +139,7 @@ void run (Vst::IEditController& controller, host::CheckReport& report, const std
 {
     IPlugView* view = controller.createView (Vst::ViewType::kEditor);
 
-    if (!report.check (view != nullptr, "controller creates the editor view"))
+    if (! report.check (view != nullptr, "controller creates the editor view"))
         return;
 
     report.check (view->isPlatformTypeSupported (kPlatformTypeHWND) == kResultTrue, "view supports HWND parents");
@@ -164,7 +164,7 @@ void run (Vst::IEditController& controller, host::CheckReport& report, const std
                                    CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
                                    instance, nullptr);
 
-    if (!report.check (window != nullptr, "host window is created"))
+    if (! report.check (window != nullptr, "host window is created"))
     {
         view->release();
         return;
@@ -186,10 +186,10 @@ void run (Vst::IEditController& controller, host::CheckReport& report, const std
 
         std::vector<HWND> children;
         EnumChildWindows (window, collectChild, (LPARAM) &children);
-        report.check (!children.empty(), "editor puts its window inside the host window",
+        report.check (! children.empty(), "editor puts its window inside the host window",
                       std::to_string (children.size()) + " child windows");
 
-        if (!children.empty())
+        if (! children.empty())
         {
             // Painting is asynchronous: on a busy machine the first frame may
             // take a while, so look again (for at most ten seconds).

@@ -92,7 +92,7 @@ public:
     // Unix root.
     static std::string toWindowsPath (std::string path)
     {
-        if (!path.empty() && path[0] == '/')
+        if (! path.empty() && path[0] == '/')
             path = "Z:" + path;
 
         for (auto& c : path)

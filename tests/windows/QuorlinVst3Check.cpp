@@ -228,7 +228,7 @@ public:
         ramp (changes, "modRate", 0.2 + 0.4 * start, 0.2 + 0.4 * end, blockLength);
         ramp (changes, "blend", 1.0 - 0.4 * start, 1.0 - 0.4 * end, blockLength);
 
-        if (blockStart >= totalSamples / 2 && !secondHalf)
+        if (blockStart >= totalSamples / 2 && ! secondHalf)
         {
             secondHalf = true;
             set (changes, "driveMode", 1.0);
@@ -365,7 +365,7 @@ bool parseArguments (int argc, char** argv, Arguments& args)
             return false;
     }
 
-    return !args.bundle.empty() && !args.outDir.empty();
+    return ! args.bundle.empty() && ! args.outDir.empty();
 }
 
 std::string filePath (const std::string& dir, const std::string& name)
@@ -388,7 +388,7 @@ bool readFile (const std::string& path, std::vector<char>& bytes)
 {
     std::ifstream file (path, std::ios::binary);
 
-    if (!file)
+    if (! file)
         return false;
 
     bytes.assign (std::istreambuf_iterator<char> (file), std::istreambuf_iterator<char>());
@@ -457,7 +457,7 @@ int main (int argc, char** argv)
 
     Arguments args;
 
-    if (!parseArguments (argc, argv, args))
+    if (! parseArguments (argc, argv, args))
     {
         std::fprintf (stderr, "usage: %s <bundle.vst3> --out <dir> [--reference <dir>]\n", argv[0]);
         return 2;
@@ -468,8 +468,8 @@ int main (int argc, char** argv)
     // ---- Module and factory
     host::PluginModule module (args.bundle);
 
-    if (!report.check (module.isLoaded(), "module loads",
-                       module.binaryPath + (module.error.empty() ? "" : " (" + module.error + ")")))
+    if (! report.check (module.isLoaded(), "module loads",
+                        module.binaryPath + (module.error.empty() ? "" : " (" + module.error + ")")))
         return report.finish();
 
     report.check (module.hasEntryPoints, "module exports GetPluginFactory and its entry and exit functions");
@@ -477,7 +477,7 @@ int main (int argc, char** argv)
 
     IPluginFactory* factory = module.createFactory();
 
-    if (!report.check (factory != nullptr, "GetPluginFactory returns a factory"))
+    if (! report.check (factory != nullptr, "GetPluginFactory returns a factory"))
         return report.finish();
 
     PFactoryInfo factoryInfo;
@@ -544,7 +544,7 @@ int main (int argc, char** argv)
     if (factory2 != nullptr)
         factory2->release();
 
-    if (!foundComponent)
+    if (! foundComponent)
     {
         factory->release();
         return report.finish();
@@ -555,8 +555,8 @@ int main (int argc, char** argv)
     host::ComponentHandler handler;
     Instance instance;
 
-    if (!report.check (instance.create (*factory, componentCid, hostApp, handler),
-                       "component and controller are created, initialised and connected"))
+    if (! report.check (instance.create (*factory, componentCid, hostApp, handler),
+                        "component and controller are created, initialised and connected"))
     {
         instance.destroy();
         factory->release();
@@ -732,7 +732,7 @@ int main (int argc, char** argv)
 
         for (auto sample : output)
         {
-            if (!std::isfinite (sample))
+            if (! std::isfinite (sample))
                 ++nonFinite;
             else
                 peak = std::max (peak, std::abs (sample));
@@ -749,7 +749,7 @@ int main (int argc, char** argv)
     host::MemoryStream saved;
     {
         const bool savedOk = component->getState (&saved) == kResultOk;
-        report.check (savedOk && !saved.bytes.empty(), "component saves its state",
+        report.check (savedOk && ! saved.bytes.empty(), "component saves its state",
                       std::to_string (saved.bytes.size()) + " bytes");
         const std::string text (saved.bytes.begin(), saved.bytes.end());
         report.check (text.find ("JUCEPrivateData") != std::string::npos, "state ends with the client's private block");
@@ -815,10 +815,10 @@ int main (int argc, char** argv)
     writeFile (filePath (args.outDir, "output.f32"), output.data(), output.size() * sizeof (float));
     writeFile (filePath (args.outDir, "state.bin"), saved.bytes.data(), saved.bytes.size());
 
-    if (!args.referenceDir.empty())
+    if (! args.referenceDir.empty())
     {
         const Facts reference = readFacts (filePath (args.referenceDir, "facts.txt"));
-        report.check (!reference.empty(), "Linux results are there", args.referenceDir);
+        report.check (! reference.empty(), "Linux results are there", args.referenceDir);
 
         const auto describe = [] (const std::vector<std::string>& found)
         {
@@ -865,7 +865,7 @@ int main (int argc, char** argv)
                 sumSquares += difference * difference;
                 referencePeak = std::max (referencePeak, std::abs ((double) referenceOutput[i]));
 
-                if (difference > maxDifference || !std::isfinite (difference))
+                if (difference > maxDifference || ! std::isfinite (difference))
                 {
                     maxDifference = difference;
                     worst = i;
