@@ -9,6 +9,7 @@
 
 #include "processor/VaskelQuorlinProcessor.h"
 #include "processor/XmlParseGuard.h"
+#include "support/XmlDepth.h"
 
 #include <juce_events/juce_events.h>
 
@@ -73,17 +74,6 @@ void checkSavedStateRestores (VaskelQuorlinProcessor& processor, VaskelQuorlinPr
 
     if (savedAgain != saved)
         fail ("round trip changed the chunk:", "\n" + chunkText (saved) + "\nbecame\n" + chunkText (savedAgain));
-}
-
-int depthOf (const juce::XmlElement& element)
-{
-    int deepest = 0;
-
-    for (auto* child : element.getChildIterator())
-        if (! child->isTextElement())
-            deepest = juce::jmax (deepest, depthOf (*child));
-
-    return deepest + 1;
 }
 
 // Only for text the guard lets through, so the parser and depthOf recurse at

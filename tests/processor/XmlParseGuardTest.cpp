@@ -1,4 +1,5 @@
 #include "processor/XmlParseGuard.h"
+#include "support/XmlDepth.h"
 
 #include <gtest/gtest.h>
 
@@ -8,16 +9,6 @@
 namespace
 {
 juce::String repeated (const char* text, int times) { return juce::String::repeatedString (text, times); }
-
-// The deepest element nesting in a parsed tree.
-int depthOf (const juce::XmlElement& element)
-{
-    int deepest = 0;
-    for (auto* child : element.getChildIterator())
-        if (! child->isTextElement())
-            deepest = juce::jmax (deepest, depthOf (*child));
-    return deepest + 1;
-}
 
 struct NestingCase
 {
