@@ -21,8 +21,8 @@ juce::String formatBpm (float bpm)
 }
 } // namespace
 
-// About thirty times a second: copy the meters, the manual tempo and the seven
-// choices into the widgets. Faders, knobs and switches follow their parameters
+// About thirty times a second: copy the meters, the manual tempo, the sync
+// setting and the seven choices into the widgets. Faders, knobs and switches follow their parameters
 // through their attachments instead.
 void VaskelQuorlinEditor::timerCallback()
 {
@@ -42,6 +42,9 @@ void VaskelQuorlinEditor::timerCallback()
     // Setting the text while the field is open would throw away what is being typed.
     if (! bpmLabel.isBeingEdited())
         bpmLabel.setText (formatBpm (processorRef.manualBpm.load()), juce::dontSendNotification);
+
+    // A restore can change the setting behind the toggle's back.
+    syncButton.setToggleState (processorRef.hostSyncEnabled.load(), juce::dontSendNotification);
 
     const auto follow = [this] (VaskelLedStackSelector& selector, const juce::String& parameterId)
     { selector.setSelectedIndex ((int) processorRef.apvts.getRawParameterValue (parameterId)->load()); };

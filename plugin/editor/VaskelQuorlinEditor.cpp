@@ -73,13 +73,20 @@ VaskelQuorlinEditor::VaskelQuorlinEditor (VaskelQuorlinProcessor& p)
     // the next tick.
     tapButton.onClick = [this] { processorRef.tapTempo(); };
 
-    // Read once: nothing but the toggle's own clicks changes it afterwards.
+    // The timer keeps the toggle in step with the processor (a restore can
+    // change the setting), so a click always flips what the processor holds.
     syncButton.setTooltip ("ON: el tempo del host manda cuando esta disponible (default). OFF: fuerza el BPM "
                            "manual/TAP aunque haya host.");
     syncButton.setToggleState (processorRef.hostSyncEnabled.load(), juce::dontSendNotification);
     // The toggle has already flipped itself when onClick runs, so this stores
     // the state now shown.
-    syncButton.onClick = [this] { processorRef.hostSyncEnabled.store (syncButton.getToggleState()); };
+    syncButton.onClick = [this]
+    {
+        const bool shown = syncButton.getToggleState();
+
+        if (processorRef.hostSyncEnabled.exchange (shown) != shown)
+            processorRef.notifyTempoStateChanged();
+    };
     addAndMakeVisible (syncButton);
 
     bpmLabel.setJustificationType (juce::Justification::centred);

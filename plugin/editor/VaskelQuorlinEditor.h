@@ -64,6 +64,10 @@ private:
     VaskelLadderMeter inputMeter, outputMeter;
     VaskelVuArc vuMeter;
 
+    // Shows the controls' tooltips, inside the editor (a plug-in has no
+    // desktop window of its own to show them in).
+    juce::TooltipWindow tooltipWindow { this };
+
     // Declared after every control, so each one unbinds its control while the
     // control still exists.
     std::unique_ptr<SliderAttachment> inputTrimAttachment, gateAmountAttachment, driveAmountAttachment,

@@ -46,16 +46,18 @@ void VaskelQuorlinProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 
     const bool bypassed = readSwitch (ParamIds::bypass);
 
-    if (getChannelCountOfBus (true, 0) == 1 && numChannels > 1)
-        buffer.copyFrom (1, 0, buffer, 0, 0, numSamples);
+    copyMonoInputToBothChannels (buffer);
 
+    // Bypassed: the input untouched, but as late as the chain would play it.
     if (bypassed)
     {
         inputLevelDb = levelDb (buffer.getMagnitude (0, numSamples));
         outputLevelDb = inputLevelDb.load();
+        bypassDelay.processBypassed (buffer);
         return;
     }
 
+    bypassDelay.beforeChain (buffer);
     replaceNonFiniteWithZero (buffer);
 
     // A host may send more samples than it prepared us for; the chain then runs
@@ -74,8 +76,24 @@ void VaskelQuorlinProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
         start += length;
     } while (start < numSamples);
 
+    bypassDelay.afterChain (buffer);
+
     inputLevelDb = levelDb (peaks.input);
     outputLevelDb = levelDb (peaks.output);
+}
+
+void VaskelQuorlinProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    // The input as the chain would receive it, as late as the chain plays it;
+    // the meters keep the values of the last processed block.
+    copyMonoInputToBothChannels (buffer);
+    bypassDelay.processBypassed (buffer);
+}
+
+void VaskelQuorlinProcessor::copyMonoInputToBothChannels (juce::AudioBuffer<float>& buffer) const noexcept
+{
+    if (getChannelCountOfBus (true, 0) == 1 && buffer.getNumChannels() > 1)
+        buffer.copyFrom (1, 0, buffer, 0, 0, buffer.getNumSamples());
 }
 
 VaskelQuorlinProcessor::BlockPeaks VaskelQuorlinProcessor::processChain (juce::AudioBuffer<float>& buffer)

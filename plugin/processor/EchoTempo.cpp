@@ -57,7 +57,10 @@ void VaskelQuorlinProcessor::setManualBpm (float bpm)
     if (! std::isfinite (bpm))
         return;
 
-    manualBpm = bpm < lowestManualBpm ? lowestManualBpm : (bpm > highestManualBpm ? highestManualBpm : bpm);
+    const auto clamped = bpm < lowestManualBpm ? lowestManualBpm : (bpm > highestManualBpm ? highestManualBpm : bpm);
+
+    if (manualBpm.exchange (clamped) != clamped)
+        notifyTempoStateChanged();
 }
 
 void VaskelQuorlinProcessor::tapTempo()
@@ -65,11 +68,23 @@ void VaskelQuorlinProcessor::tapTempo()
     const double now = tapClock();
     const double interval = now - lastTapTimeMs;
 
-    if (interval >= shortestTapIntervalMs && interval <= longestTapIntervalMs)
-        manualBpm = (float) (60000.0 / interval);
-
     // Every tap, in range or not, is the reference for the next one.
     lastTapTimeMs = now;
+
+    if (interval >= shortestTapIntervalMs && interval <= longestTapIntervalMs)
+    {
+        const auto tapped = (float) (60000.0 / interval);
+
+        if (manualBpm.exchange (tapped) != tapped)
+            notifyTempoStateChanged();
+    }
+}
+
+void VaskelQuorlinProcessor::notifyTempoStateChanged()
+{
+    // The tempo settings are no parameters, so nothing else marks the
+    // project as changed.
+    updateHostDisplay (juce::AudioProcessorListener::ChangeDetails().withNonParameterStateChanged (true));
 }
 
 double VaskelQuorlinProcessor::getEffectiveBpm() const

@@ -43,6 +43,7 @@ void VaskelQuorlinProcessor::prepareToPlay (double sampleRate, int samplesPerBlo
     oversampler.initProcessing ((size_t) preparedBlockSize);
     oversampler.reset();
     setLatencySamples ((int) std::ceil (oversampler.getLatencyInSamples()));
+    bypassDelay.prepare (numChannels, getLatencySamples());
 
     for (auto* filter : { &toneLowShelf, &toneHighShelf, &toneMidPeak, &cabHighPass, &cabLowPass, &cabPeak,
                           &cabHighPassSecond, &cabLowPassSecond })

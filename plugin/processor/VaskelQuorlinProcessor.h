@@ -3,6 +3,8 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_dsp/juce_dsp.h>
 
+#include "processor/BypassDelay.h"
+
 #include <atomic>
 
 class VaskelQuorlinProcessor : public juce::AudioProcessor
@@ -18,6 +20,10 @@ public:
 
     using juce::AudioProcessor::processBlock;
     void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+
+    using juce::AudioProcessor::processBlockBypassed;
+    // The host's own bypass: the input, delayed by the reported latency.
+    void processBlockBypassed (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
 
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;
@@ -40,8 +46,12 @@ public:
     static juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
 
     // Tempo of the echo. The editor calls these on the message thread.
+    // Both tell the host when the stored tempo changes.
     void setManualBpm (float bpm);
     void tapTempo();
+    // Tells the host that the saved state changed outside the parameters (the
+    // tempo settings), so that it offers to save the project. Message thread.
+    void notifyTempoStateChanged();
     double getEffectiveBpm() const;
     static float getEchoDelayMs (int division, double bpm);
 
@@ -76,6 +86,7 @@ private:
     // when the send runs (switch on, fraction above 0.0001), otherwise 0.
     float readSendAmount (const juce::String& enabledId, const juce::String& amountId) const noexcept;
 
+    void copyMonoInputToBothChannels (juce::AudioBuffer<float>& buffer) const noexcept;
     void ensureScratchBuffersFit (int numChannels, int numSamples);
     void applyInputTrim (juce::dsp::AudioBlock<float>& block);
     void processNoiseGate (juce::AudioBuffer<float>& buffer);
@@ -129,6 +140,8 @@ private:
     juce::AudioBuffer<float> dryBuffer;
     juce::AudioBuffer<float> sendBuffer;
     juce::AudioBuffer<float> workBuffer;
+
+    BypassDelay bypassDelay;
 
     // The maximum block size of the last prepareToPlay (0 before the first):
     // longer host blocks are processed in slices of at most this size.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -156,11 +157,23 @@ TEST_F (EditorFixture, CaptionsAndTexts)
     EXPECT_FALSE (bpm.doesLossOfFocusDiscardChanges());
     EXPECT_EQ (bpm.findColour (juce::Label::textColourId), VaskelColours::textDim);
 
-    // Nothing creates a tooltip window, so the stored tooltips never pop up.
+    // One tooltip window, inside the editor and hidden until a tip is due;
+    // none on the desktop.
     for (int i = 0; i < juce::Desktop::getInstance().getNumComponents(); ++i)
         EXPECT_EQ (dynamic_cast<juce::TooltipWindow*> (juce::Desktop::getInstance().getComponent (i)), nullptr);
+    std::vector<juce::TooltipWindow*> tooltipWindows;
     for (auto* child : editor->getChildren())
-        EXPECT_EQ (dynamic_cast<juce::TooltipWindow*> (child), nullptr);
+        if (auto* window = dynamic_cast<juce::TooltipWindow*> (child))
+            tooltipWindows.push_back (window);
+    ASSERT_EQ (tooltipWindows.size(), 1u);
+    auto& tooltips = *tooltipWindows.front();
+    EXPECT_FALSE (tooltips.isVisible());
+
+    // Shown, it sits in front of every control, with the text as given.
+    tooltips.displayTip (a.control ("syncButton").getScreenBounds().getCentre(), bpm.getTooltip());
+    EXPECT_TRUE (tooltips.isVisible());
+    EXPECT_EQ (editor->getChildren().getLast(), &tooltips);
+    tooltips.hideTip();
 }
 
 TEST_F (EditorFixture, FadersHaveEditableValueBoxesAndKnobsNone)
@@ -353,7 +366,7 @@ TEST_F (EditorFixture, ControlsWriteTheirParametersWithinAGesture)
     }
 }
 
-TEST_F (EditorFixture, AStateRestoreMovesTheBoundControlsAndTheSelectorsAtTheNextTick)
+TEST_F (EditorFixture, AStateRestoreMovesTheBoundControlsAndTheSelectorsAndSyncAtTheNextTick)
 {
     openEditor();
     auto a = access();
@@ -382,13 +395,19 @@ TEST_F (EditorFixture, AStateRestoreMovesTheBoundControlsAndTheSelectorsAtTheNex
         EXPECT_EQ (a.control<juce::Button> (c.control).getToggleState(), c.plainValue > 0.5f) << c.control;
 
     EXPECT_EQ (a.control<VaskelLedStackSelector> ("spaceSelector").getSelectedIndex(), 0);
+    auto& sync = a.control<juce::Button> ("syncButton");
+    EXPECT_TRUE (sync.getToggleState());
     editor->timerCallback();
     EXPECT_EQ (a.control<VaskelLedStackSelector> ("spaceSelector").getSelectedIndex(), 2);
+    EXPECT_FALSE (sync.getToggleState());
 
-    // The sync toggle keeps what it read when the editor opened...
-    EXPECT_TRUE (a.control<juce::Button> ("syncButton").getToggleState());
+    // The first click after the restore turns sync back on.
+    EditorTesting::click (sync);
+    EXPECT_TRUE (sync.getToggleState());
+    EXPECT_TRUE (processor.hostSyncEnabled.load());
 
-    // ...and a new editor reads the restored setting.
+    // A new editor reads the processor's setting too.
+    processor.hostSyncEnabled = false;
     editor.reset();
     openEditor();
     EXPECT_FALSE (access().control<juce::Button> ("syncButton").getToggleState());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace
@@ -110,7 +111,7 @@ TEST_F (TempoFixture, TapsSetTheTempoFromTheirInterval)
     EXPECT_EQ (bpmLabel().getText(), "120 BPM");
 }
 
-TEST_F (TempoFixture, TheSyncToggleStoresTheStateItShows)
+TEST_F (TempoFixture, TheSyncToggleFollowsTheProcessorAndStoresTheStateItShows)
 {
     auto& sync = access.control<juce::Button> ("syncButton");
     ASSERT_TRUE (sync.getToggleState());
@@ -119,13 +120,89 @@ TEST_F (TempoFixture, TheSyncToggleStoresTheStateItShows)
     EXPECT_FALSE (sync.getToggleState());
     EXPECT_FALSE (processor.hostSyncEnabled.load());
 
-    // A change from elsewhere is not shown: the next click stores the inverse
-    // of what the toggle shows.
+    // A change from elsewhere shows at the next tick, so the next click flips
+    // what the processor holds.
     processor.hostSyncEnabled = true;
     editor->timerCallback();
-    EXPECT_FALSE (sync.getToggleState());
+    EXPECT_TRUE (sync.getToggleState());
     EditorTesting::click (sync);
+    EXPECT_FALSE (sync.getToggleState());
+    EXPECT_FALSE (processor.hostSyncEnabled.load());
+}
+
+namespace
+{
+// Counts the host notifications that mark the project as changed outside
+// the parameters.
+struct StateChangeCounter : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override {}
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details) override
+    {
+        if (details.nonParameterStateChanged)
+            ++count;
+    }
+
+    int count = 0;
+};
+} // namespace
+
+TEST_F (TempoFixture, EveryChangeOfTheStoredTempoOrSyncTellsTheHost)
+{
+    StateChangeCounter counter;
+    processor.addListener (&counter);
+    editor->timerCallback();
+
+    struct Step
+    {
+        const char* what;
+        std::function<void()> act;
+        int notifications;
+    };
+
+    const Step steps[] = {
+        { "first tap, which only records its time", [this] { tapAt (100000.0); }, 0 },
+        { "second tap, 400 ms later", [this] { tapAt (100400.0); }, 1 },
+        { "a tap out of range", [this] { tapAt (100500.0); }, 0 },
+        { "typed 97", [this] { typeTempo ("97"); }, 1 },
+        { "typed 97 again", [this] { typeTempo ("97"); }, 0 },
+        { "typed 0, ignored", [this] { typeTempo ("0"); }, 0 },
+        { "SYNC click", [this] { EditorTesting::click (access.control ("syncButton")); }, 1 },
+        { "SYNC click back", [this] { EditorTesting::click (access.control ("syncButton")); }, 1 },
+        { "ticks",
+          [this]
+          {
+              editor->timerCallback();
+              editor->timerCallback();
+          },
+          0 },
+    };
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (step.what);
+        const int before = counter.count;
+        step.act();
+        EXPECT_EQ (counter.count - before, step.notifications);
+        editor->timerCallback();
+    }
+
+    EXPECT_FLOAT_EQ (processor.manualBpm.load(), 97.0f);
     EXPECT_TRUE (processor.hostSyncEnabled.load());
+
+    // A restore comes from the host, which knows already.
+    juce::MemoryBlock saved;
+    {
+        VaskelQuorlinProcessor other;
+        other.manualBpm = 88.0f;
+        other.hostSyncEnabled = false;
+        other.getStateInformation (saved);
+    }
+    const int beforeRestore = counter.count;
+    processor.setStateInformation (saved.getData(), (int) saved.getSize());
+    EXPECT_EQ (counter.count, beforeRestore);
+
+    processor.removeListener (&counter);
 }
 
 TEST_F (TempoFixture, TypedTempoGoesThroughTheProcessorsClamp)

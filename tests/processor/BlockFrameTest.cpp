@@ -73,20 +73,85 @@ std::unique_ptr<VaskelQuorlinProcessor> makeMonoInputProcessor()
 } // namespace
 
 //==============================================================================
-TEST (BlockFrame, BypassPassesTheInputAndMetersItsPeak)
+TEST (BlockFrame, BypassPassesTheInputAsLateAsTheChainAndMetersItsPeak)
 {
     VaskelQuorlinProcessor processor;
     switchEveryStageOn (processor);
     prepareAndSettle (processor);
+    const int latency = processor.getLatencySamples();
+    ASSERT_GT (latency, 0);
+
+    // The input just before the bypass comes out first.
+    const auto before = Signals::noise (2, blockSize, 0.3f, 2);
+    run (processor, before);
     setPlainValue (processor.apvts, ParamIds::bypass, 1.0f);
 
     const auto input = Signals::noise (2, blockSize, 0.7f, 3);
     auto output = input;
     process (processor, output);
 
-    expectIdentical (output, input);
+    expectIdentical (output, delayedBlock (before, input, latency));
     EXPECT_EQ (processor.inputLevelDb.load(), levelDb (input.getMagnitude (0, blockSize)));
     EXPECT_EQ (processor.outputLevelDb.load(), processor.inputLevelDb.load());
+}
+
+// Either bypass, the processor's own parameter or the host's, plays the input
+// exactly `latency` samples late, the way the chain plays it; switching back
+// plays what the delay still holds before the chain takes over. So across any
+// block size no sample is skipped or played twice at either switch.
+TEST (BlockFrame, BypassSwitchesNeitherSkipNorRepeatASample)
+{
+    for (const bool hostBypass : { false, true })
+    {
+        for (const int size : { 1, 2, 5, 6, 7, 64, blockSize })
+        {
+            SCOPED_TRACE ((hostBypass ? "host bypass, " : "bypass parameter, ") + juce::String (size) + " samples");
+            VaskelQuorlinProcessor processor;
+            prepareAndSettle (processor);
+            const int latency = processor.getLatencySamples();
+
+            // Switches at block boundaries, some hundred samples apart.
+            const auto boundaryFrom = [size] (int sample) { return (sample + size - 1) / size * size; };
+            const int bypassFrom = boundaryFrom (512), bypassTo = boundaryFrom (bypassFrom + 300);
+            const int length = bypassTo + boundaryFrom (600);
+
+            // A ramp: every sample different, and exact in float.
+            juce::AudioBuffer<float> input (2, length);
+            for (int i = 0; i < length; ++i)
+                for (int ch = 0; ch < 2; ++ch)
+                    input.setSample (ch, i, (float) (i + 1) * (ch == 0 ? 0.001f : -0.001f));
+            auto output = input;
+            juce::MidiBuffer midi;
+
+            for (int start = 0; start < length; start += size)
+            {
+                const int n = juce::jmin (size, length - start);
+                juce::AudioBuffer<float> block (output.getArrayOfWritePointers(), 2, start, n);
+                const bool bypassed = start >= bypassFrom && start < bypassTo;
+
+                if (hostBypass && bypassed)
+                {
+                    processor.processBlockBypassed (block, midi);
+                }
+                else
+                {
+                    setPlainValue (processor.apvts, ParamIds::bypass, bypassed ? 1.0f : 0.0f);
+                    processor.processBlock (block, midi);
+                }
+            }
+
+            // From the switch on until the delay has handed over to the chain.
+            for (int ch = 0; ch < 2; ++ch)
+                for (int i = bypassFrom; i < bypassTo + latency; ++i)
+                    ASSERT_EQ (output.getSample (ch, i), input.getSample (ch, i - latency)) << ch << ", " << i;
+
+            // Before it and after the hand-over, the chain plays: late by the
+            // latency too, through its filters.
+            EXPECT_NE (output.getSample (0, bypassFrom - 1), input.getSample (0, bypassFrom - 1 - latency));
+            EXPECT_NEAR (output.getSample (0, bypassFrom - 1), input.getSample (0, bypassFrom - 1 - latency), 0.01f);
+            EXPECT_NE (output.getSample (0, bypassTo + latency), input.getSample (0, bypassTo));
+        }
+    }
 }
 
 TEST (BlockFrame, BypassedBlocksLeaveEveryStageAsItWas)
@@ -110,7 +175,22 @@ TEST (BlockFrame, BypassedBlocksLeaveEveryStageAsItWas)
     run (withBypass, during);
     setPlainValue (withBypass.apvts, ParamIds::bypass, 0.0f);
 
-    expectIdentical (run (withBypass, after), run (without, after));
+    // The chain resumes as if the bypassed blocks had not been; only its first
+    // `latency` samples are the end of the bypassed input, still in the delay.
+    const int latency = withBypass.getLatencySamples();
+    auto resumed = run (withBypass, after);
+    const auto expectedStart = delayedBlock (during, after, latency);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < latency; ++i)
+        {
+            ASSERT_EQ (resumed.getSample (ch, i), expectedStart.getSample (ch, i)) << ch << ", " << i;
+            resumed.setSample (ch, i, 0.0f);
+        }
+
+    auto unbypassed = run (without, after);
+    unbypassed.clear (0, latency);
+    expectIdentical (resumed, unbypassed);
 }
 
 TEST (BlockFrame, ASwitchCountsAsOnOnlyAboveOneHalf)
@@ -127,7 +207,7 @@ TEST (BlockFrame, ASwitchCountsAsOnOnlyAboveOneHalf)
     processor.apvts.getRawParameterValue (ParamIds::bypass)->store (0.5001f);
     auto bypassed = input;
     process (processor, bypassed);
-    expectIdentical (bypassed, input);
+    expectIdentical (bypassed, delayedBlock (input, input, processor.getLatencySamples()));
 }
 
 TEST (BlockFrame, AMonoInputFeedsBothChannels)
@@ -160,9 +240,11 @@ TEST (BlockFrame, AMonoInputIsCopiedAlsoWhenBypassed)
     auto output = input;
     process (*processor, output);
 
+    // After the silence the processor settled on, late by the latency.
+    const int latency = processor->getLatencySamples();
     for (int ch = 0; ch < 2; ++ch)
         for (int i = 0; i < blockSize; ++i)
-            ASSERT_EQ (output.getSample (ch, i), input.getSample (0, i));
+            ASSERT_EQ (output.getSample (ch, i), i < latency ? 0.0f : input.getSample (0, i - latency));
 }
 
 //==============================================================================
@@ -496,11 +578,11 @@ TEST (BlockFrame, ANonFiniteInputSampleEntersAsSilence)
     EXPECT_TRUE (Signals::allFinite (output));
     expectIdentical (output, run (clean, zeroed));
 
-    // Bypassed, the samples are not touched at all.
+    // Bypassed, the samples are not touched at all, only delayed.
     setPlainValue (poisoned.apvts, ParamIds::bypass, 1.0f);
     auto bypassed = input;
     process (poisoned, bypassed);
-    EXPECT_TRUE (std::isnan (bypassed.getSample (1, 5)));
+    EXPECT_TRUE (std::isnan (bypassed.getSample (1, 5 + poisoned.getLatencySamples())));
 }
 
 TEST (BlockFrame, LeavesTheMidiBufferAlone)

@@ -295,6 +295,37 @@ TEST (ProcessBlockAllocations, NoneWhileBypassed)
     EXPECT_EQ (allocationsWhileProcessing (rig, 512, 4), 0u);
 }
 
+TEST (ProcessBlockAllocations, NoneInTheHostsBypassOrWhenEitherBypassSwitches)
+{
+    ProcessorRig rig (44100.0, 512, true);
+    rig.set (everyStageOn);
+    auto buffer = Signals::noise (2, 512, 0.4f);
+    juce::MidiBuffer midi;
+    std::size_t allocations = 0;
+
+    // Blocks shorter than the latency too, so that a hand-over spans blocks.
+    for (const int size : { 512, 3, 1, 64 })
+    {
+        juce::AudioBuffer<float> block (buffer.getArrayOfWritePointers(), 2, 0, size);
+
+        for (int i = 0; i < 12; ++i)
+        {
+            const auto bypassParameter = i % 4 == 1 ? 1.0f : 0.0f;
+            rig.set (ParamIds::bypass, bypassParameter);
+            Signals::fillNoise (block, 0.4f, i);
+
+            ScopedAllocationCounter counter;
+            if (i % 4 == 3)
+                rig.processor.processBlockBypassed (block, midi);
+            else
+                rig.processor.processBlock (block, midi);
+            allocations += counter.count();
+        }
+    }
+
+    EXPECT_EQ (allocations, 0u);
+}
+
 TEST (ProcessBlockAllocations, NoneAtTheExtremeSampleRates)
 {
     for (const double sampleRate : { 8000.0, 384000.0 })

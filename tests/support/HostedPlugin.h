@@ -8,6 +8,28 @@
 
 #include <memory>
 
+namespace juce
+{
+// JUCE's own dispatch step (defined in juce_events): runs one posted message
+// without a modal loop.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
+
+// Runs the host's posted messages until `done` holds (or a generous bound of
+// tries has passed, after which the caller's expectation reports the fault).
+template <typename Condition>
+void dispatchHostMessagesUntil (Condition done)
+{
+    for (int i = 0; i < 5000 && ! done(); ++i)
+    {
+        while (juce::dispatchNextMessageOnSystemQueue (true))
+        {
+        }
+
+        juce::Thread::sleep (1);
+    }
+}
+
 struct HostedPlugin
 {
     // The bundle folder (….vst3) that holds the module binary.
