@@ -1,5 +1,7 @@
 #include "processor/BypassDelay.h"
 
+#include <algorithm>
+
 void BypassDelay::prepare (int numChannels, int latencySamples)
 {
     latency = juce::jmax (0, latencySamples);
@@ -55,7 +57,33 @@ void BypassDelay::processBypassed (juce::AudioBuffer<float>& buffer) noexcept
     if (latency == 0 || numSamples == 0)
         return;
 
-    pass (buffer, 0, numSamples, &buffer);
+    if (numSamples < latency)
+    {
+        pass (buffer, 0, numSamples, &buffer);
+    }
+    else
+    {
+        // Whole runs instead of sample by sample: the block moves `latency`
+        // later, the delay's samples go in front, the block's tail goes into
+        // the delay (through `handover`, which no bypassed block uses).
+        const int moved = numSamples - latency;
+
+        for (int ch = 0; ch < channelsIn (buffer); ++ch)
+        {
+            auto* samples = buffer.getWritePointer (ch);
+            auto* ring = line.getWritePointer (ch);
+            auto* tail = handover.getWritePointer (ch);
+            const int oldest = latency - writeIndex;
+
+            std::copy (samples + moved, samples + numSamples, tail);
+            std::copy_backward (samples, samples + moved, samples + numSamples);
+            std::copy (ring + writeIndex, ring + latency, samples);
+            std::copy (ring, ring + writeIndex, samples + oldest);
+            std::copy (tail, tail + latency, ring);
+        }
+
+        writeIndex = 0;
+    }
 
     // None of what the delay holds now has been played yet.
     samplesOwed = latency;
