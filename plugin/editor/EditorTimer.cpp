@@ -56,4 +56,11 @@ void VaskelQuorlinEditor::timerCallback()
     follow (modSelector, ParamIds::modMode);
     follow (spaceSelector, ParamIds::spaceMode);
     follow (echoSelector, ParamIds::echoDivision);
+
+#if JUCE_WINDOWS
+    // Where the display reports no vertical blanks, the window would otherwise
+    // keep what it showed first: this tick's changes, and every other repaint
+    // since the last one, are painted now.
+    repaintFlusher.flushIfVBlanksStalled();
+#endif
 }

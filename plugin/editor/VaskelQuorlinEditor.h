@@ -4,6 +4,7 @@
 
 #include "editor/LedWidgets.h"
 #include "editor/MeterWidgets.h"
+#include "editor/PendingRepaintFlusher.h"
 #include "editor/VaskelLookAndFeel.h"
 
 #include <memory>
@@ -75,6 +76,11 @@ private:
         outputTrimAttachment, toneMidFreqAttachment, modRateAttachment, spacePreDelayAttachment, echoFeedbackAttachment;
     std::unique_ptr<ButtonAttachment> bypassAttachment, driveEnabledAttachment, toneEnabledAttachment,
         modEnabledAttachment, spaceEnabledAttachment, echoEnabledAttachment, cabEnabledAttachment;
+
+#if JUCE_WINDOWS
+    // Paints each tick's changes itself while the display reports no vertical blanks.
+    PendingRepaintFlusher repaintFlusher { *this };
+#endif
 
     // Lets the editor tests read the layout rectangles and reach the controls.
     friend struct VaskelQuorlinEditorTestAccess;

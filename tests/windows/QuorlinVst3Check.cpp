@@ -344,6 +344,62 @@ struct Instance
     }
 };
 
+// A stretch of audio outside the compared run, for the editor check: the
+// instance is activated again (its processing setup stays as it was), fed a
+// stereo sine of the given peak in full blocks with no parameter changes, and
+// deactivated.
+bool processSine (Vst::IComponent& component, Vst::IAudioProcessor& processor, float peak, int samples)
+{
+    if (component.setActive (true) != kResultOk)
+        return false;
+
+    processor.setProcessing (true);
+
+    std::vector<float> left ((size_t) maxBlockSize), right ((size_t) maxBlockSize);
+    std::vector<float> outLeft ((size_t) maxBlockSize), outRight ((size_t) maxBlockSize);
+    float* inputs[] = { left.data(), right.data() };
+    float* outputs[] = { outLeft.data(), outRight.data() };
+
+    Vst::AudioBusBuffers inBus, outBus;
+    inBus.numChannels = numChannels;
+    inBus.channelBuffers32 = inputs;
+    outBus.numChannels = numChannels;
+    outBus.channelBuffers32 = outputs;
+
+    host::ParameterChanges noChanges;
+    Vst::ProcessContext context {};
+    context.state = Vst::ProcessContext::kTempoValid;
+    context.sampleRate = sampleRate;
+    context.tempo = 120.0;
+
+    const float step = 2.0f * 3.14159265f * 220.0f / (float) sampleRate;
+    int failedCalls = 0;
+
+    for (int position = 0; position < samples; position += maxBlockSize)
+    {
+        for (int32 i = 0; i < maxBlockSize; ++i)
+            left[(size_t) i] = right[(size_t) i] = peak * std::sin (step * (float) ((position + i) % 48000));
+
+        context.projectTimeSamples = position;
+
+        Vst::ProcessData data;
+        data.processMode = Vst::kRealtime;
+        data.symbolicSampleSize = Vst::kSample32;
+        data.numSamples = maxBlockSize;
+        data.numInputs = 1;
+        data.numOutputs = 1;
+        data.inputs = &inBus;
+        data.outputs = &outBus;
+        data.inputParameterChanges = &noChanges;
+        data.processContext = &context;
+
+        failedCalls += processor.process (data) != kResultOk;
+    }
+
+    processor.setProcessing (false);
+    return component.setActive (false) == kResultOk && failedCalls == 0;
+}
+
 struct Arguments
 {
     std::string bundle, outDir, referenceDir;
@@ -756,7 +812,14 @@ int main (int argc, char** argv)
     }
 
     // ---- Editor, on a window of our own (Windows only)
-    editorcheck::run (*controller, report, args.outDir);
+    {
+        editorcheck::HostHooks hooks;
+        hooks.processAudio = [component, processor] (float peak, int samples)
+        { return processSine (*component, *processor, peak, samples); };
+        hooks.gateAmountId = parameterId ("gateAmount");
+        hooks.gateAmountSet = program.lastValues.at (hooks.gateAmountId);
+        editorcheck::run (*controller, hooks, report, args.outDir);
+    }
 
     // ---- Restore into a second instance
     {
