@@ -344,6 +344,42 @@ struct Instance
     }
 };
 
+// One block's stereo input and output, wired as the host's single input and
+// output bus.
+struct StereoBlock
+{
+    StereoBlock()
+    {
+        inBus.numChannels = numChannels;
+        inBus.channelBuffers32 = inputs;
+        outBus.numChannels = numChannels;
+        outBus.channelBuffers32 = outputs;
+    }
+
+    StereoBlock (const StereoBlock&) = delete;
+    StereoBlock& operator= (const StereoBlock&) = delete;
+
+    Vst::ProcessData processData (int32 numSamples, Vst::IParameterChanges& changes, Vst::ProcessContext& context)
+    {
+        Vst::ProcessData data;
+        data.processMode = Vst::kRealtime;
+        data.symbolicSampleSize = Vst::kSample32;
+        data.numSamples = numSamples;
+        data.numInputs = 1;
+        data.numOutputs = 1;
+        data.inputs = &inBus;
+        data.outputs = &outBus;
+        data.inputParameterChanges = &changes;
+        data.processContext = &context;
+        return data;
+    }
+
+    std::vector<float> left = std::vector<float> ((size_t) maxBlockSize), right = left, outLeft = left, outRight = left;
+    float* inputs[2] = { left.data(), right.data() };
+    float* outputs[2] = { outLeft.data(), outRight.data() };
+    Vst::AudioBusBuffers inBus, outBus;
+};
+
 // A stretch of audio outside the compared run, for the editor check: the
 // instance is activated again (its processing setup stays as it was), fed a
 // stereo sine of the given peak in full blocks with no parameter changes, and
@@ -355,17 +391,7 @@ bool processSine (Vst::IComponent& component, Vst::IAudioProcessor& processor, f
 
     processor.setProcessing (true);
 
-    std::vector<float> left ((size_t) maxBlockSize), right ((size_t) maxBlockSize);
-    std::vector<float> outLeft ((size_t) maxBlockSize), outRight ((size_t) maxBlockSize);
-    float* inputs[] = { left.data(), right.data() };
-    float* outputs[] = { outLeft.data(), outRight.data() };
-
-    Vst::AudioBusBuffers inBus, outBus;
-    inBus.numChannels = numChannels;
-    inBus.channelBuffers32 = inputs;
-    outBus.numChannels = numChannels;
-    outBus.channelBuffers32 = outputs;
-
+    StereoBlock block;
     host::ParameterChanges noChanges;
     Vst::ProcessContext context {};
     context.state = Vst::ProcessContext::kTempoValid;
@@ -378,21 +404,11 @@ bool processSine (Vst::IComponent& component, Vst::IAudioProcessor& processor, f
     for (int position = 0; position < samples; position += maxBlockSize)
     {
         for (int32 i = 0; i < maxBlockSize; ++i)
-            left[(size_t) i] = right[(size_t) i] = peak * std::sin (step * (float) ((position + i) % 48000));
+            block.left[(size_t) i] = block.right[(size_t) i] =
+                peak * std::sin (step * (float) ((position + i) % 48000));
 
         context.projectTimeSamples = position;
-
-        Vst::ProcessData data;
-        data.processMode = Vst::kRealtime;
-        data.symbolicSampleSize = Vst::kSample32;
-        data.numSamples = maxBlockSize;
-        data.numInputs = 1;
-        data.numOutputs = 1;
-        data.inputs = &inBus;
-        data.outputs = &outBus;
-        data.inputParameterChanges = &noChanges;
-        data.processContext = &context;
-
+        auto data = block.processData (maxBlockSize, noChanges, context);
         failedCalls += processor.process (data) != kResultOk;
     }
 
@@ -723,17 +739,7 @@ int main (int argc, char** argv)
 
         processor->setProcessing (true);
 
-        std::vector<float> left ((size_t) maxBlockSize), right ((size_t) maxBlockSize);
-        std::vector<float> outLeft ((size_t) maxBlockSize), outRight ((size_t) maxBlockSize);
-        float* inputs[] = { left.data(), right.data() };
-        float* outputs[] = { outLeft.data(), outRight.data() };
-
-        Vst::AudioBusBuffers inBus, outBus;
-        inBus.numChannels = numChannels;
-        inBus.channelBuffers32 = inputs;
-        outBus.numChannels = numChannels;
-        outBus.channelBuffers32 = outputs;
-
+        StereoBlock block;
         host::ParameterChanges changes;
         Vst::ProcessContext context {};
         TestSignal signal;
@@ -745,7 +751,7 @@ int main (int argc, char** argv)
                 std::min<int32> (blockPattern[blockIndex++ % (int) std::size (blockPattern)], totalSamples - position);
 
             for (int32 i = 0; i < length; ++i)
-                signal.next (left[(size_t) i], right[(size_t) i]);
+                signal.next (block.left[(size_t) i], block.right[(size_t) i]);
 
             program.fill (changes, position, length);
 
@@ -758,23 +764,13 @@ int main (int argc, char** argv)
             context.timeSigNumerator = 4;
             context.timeSigDenominator = 4;
 
-            Vst::ProcessData data;
-            data.processMode = Vst::kRealtime;
-            data.symbolicSampleSize = Vst::kSample32;
-            data.numSamples = length;
-            data.numInputs = 1;
-            data.numOutputs = 1;
-            data.inputs = &inBus;
-            data.outputs = &outBus;
-            data.inputParameterChanges = &changes;
-            data.processContext = &context;
-
+            auto data = block.processData (length, changes, context);
             failedCalls += processor->process (data) != kResultOk;
 
             for (int32 i = 0; i < length; ++i)
             {
-                output[(size_t) (position + i) * 2] = outLeft[(size_t) i];
-                output[(size_t) (position + i) * 2 + 1] = outRight[(size_t) i];
+                output[(size_t) (position + i) * 2] = block.outLeft[(size_t) i];
+                output[(size_t) (position + i) * 2 + 1] = block.outRight[(size_t) i];
             }
 
             position += length;
