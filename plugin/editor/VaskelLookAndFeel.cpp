@@ -90,7 +90,7 @@ void VaskelLookAndFeel::drawToggleButton (juce::Graphics& g, juce::ToggleButton&
     const auto on = button.getToggleState();
     const auto geometry = ControlGeometry::computeToggleGeometry (button.getLocalBounds().toFloat());
 
-    const auto alpha = ControlGeometry::toggleLampAlpha (on, juce::Time::getMillisecondCounterHiRes());
+    const auto alpha = ControlGeometry::toggleLampAlpha (on, lampTimeMs());
     g.setColour (on ? textDim.withAlpha (1.0f) : hot.withAlpha (alpha));
     g.fillEllipse (geometry.lamp);
 

@@ -109,6 +109,8 @@ struct VaskelQuorlinEditorTestAccess
         throw std::runtime_error (("no control " + name).toStdString());
     }
 
+    VaskelLookAndFeel& look() const { return editor.look; }
+
     juce::Image& wordmarkImage() const { return editor.wordmarkImage; }
     juce::Image& emblemImage() const { return editor.emblemImage; }
 
