@@ -3,7 +3,7 @@
 // display (run it under xvfb-run), and the CPU time of this whole process is
 // measured over 8 s after 4 s of settling. The host runs an ordinary blocking
 // message loop, as a DAW's UI thread does. Three scenes:
-//   no editor  the instance alone, prepared, no audio: the host's own floor;
+//   none       the instance alone, prepared, no audio: the host's own floor;
 //   idle       the editor open, no audio;
 //   playing    the editor open while an audio thread streams plucked notes
 //              through the instance at 48 kHz in real time (256-sample blocks),
@@ -14,8 +14,9 @@
 // threads). Every figure is a share of one core. The X server's own work
 // (putting the pictures on its screen) is another process and is not counted.
 //
-// Usage: QuorlinEditorHostBenchmark [--runs N] [--settle SECONDS] [--measure SECONDS] [--threads]
-// (--threads lists every thread's share as well)
+// Usage: QuorlinEditorHostBenchmark [--runs N] [--settle SECONDS] [--measure SECONDS]
+//                                   [--scene none|idle|playing] [--threads]
+// (--scene runs one scene only; --threads lists every thread's share as well)
 
 #include "PluckSignal.h"
 #include "support/HostedPlugin.h"
@@ -242,6 +243,7 @@ double median (std::vector<double> values)
 int main (int argc, char** argv)
 {
     int runs = 3;
+    juce::String onlyScene;
     double settle = 4.0, measure = 8.0;
 
     for (int i = 1; i < argc; ++i)
@@ -250,6 +252,8 @@ int main (int argc, char** argv)
 
         if (flag == "--threads")
             listThreads = true;
+        else if (flag == "--scene")
+            onlyScene = value;
         else if (flag == "--runs")
             runs = juce::jmax (1, value.getIntValue());
         else if (flag == "--settle")
@@ -276,12 +280,15 @@ int main (int argc, char** argv)
                  settle, measure);
     std::printf ("%-10s  %10s  %10s  %10s  %10s\n", "scene", "process", "message", "audio", "others");
 
-    const std::pair<const char*, Scene> scenes[] = { { "no editor", Scene::noEditor },
+    const std::pair<const char*, Scene> scenes[] = { { "none", Scene::noEditor },
                                                      { "idle", Scene::idle },
                                                      { "playing", Scene::playing } };
 
     for (const auto& [name, scene] : scenes)
     {
+        if (onlyScene.isNotEmpty() && onlyScene != name)
+            continue;
+
         std::vector<double> process, message, audio, others;
 
         for (int run = 0; run < runs; ++run)

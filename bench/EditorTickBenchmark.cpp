@@ -11,7 +11,7 @@
 // 33 ms, and the area repainted per tick; then the cost of repainting the whole
 // window.
 //
-// Usage: QuorlinEditorTickBenchmark [--ticks N] [--scale S] [--size WxH]
+// Usage: QuorlinEditorTickBenchmark [--ticks N] [--scale S] [--size WxH] [--scene idle|playing]
 
 #include "PluckSignal.h"
 #include "editor/VaskelQuorlinEditor.h"
@@ -68,6 +68,7 @@ struct Options
     int ticks = 240; // 8 s
     float scale = 1.0f;
     int width = 1180, height = 560;
+    juce::String scene; // empty: both
 };
 
 struct Statistics
@@ -232,6 +233,8 @@ Options parse (int argc, char** argv)
             o.ticks = juce::jmax (1, value.getIntValue());
         else if (flag == "--scale")
             o.scale = juce::jlimit (0.25f, 4.0f, value.getFloatValue());
+        else if (flag == "--scene")
+            o.scene = value;
         else if (flag == "--size")
         {
             o.width = juce::jmax (1, value.upToFirstOccurrenceOf ("x", false, false).getIntValue());
@@ -252,8 +255,11 @@ int main (int argc, char** argv)
                  options.height, (double) options.scale, options.ticks);
     std::printf ("%-8s  %9s  %9s  %9s  %12s  %12s\n", "scene", "mean us", "median us", "p95 us", "of a core",
                  "px per tick");
-    runScene ("idle", false, options);
-    runScene ("playing", true, options);
-    runWholeWindow (options);
+    for (const auto& [name, playing] : { std::pair<const char*, bool> { "idle", false }, { "playing", true } })
+        if (options.scene.isEmpty() || options.scene == name)
+            runScene (name, playing, options);
+
+    if (options.scene.isEmpty())
+        runWholeWindow (options);
     return 0;
 }

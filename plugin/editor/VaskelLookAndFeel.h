@@ -46,6 +46,9 @@ public:
     void setLampClock (MillisecondClock clock) noexcept { lampClock = clock; }
     double lampTimeMs() const { return lampClock(); }
 
+    // The colour a toggle's lamp is drawn in now: dim when on, pulsing when off.
+    juce::Colour toggleLampColour (bool on) const;
+
 private:
     MillisecondClock lampClock = &juce::Time::getMillisecondCounterHiRes;
 

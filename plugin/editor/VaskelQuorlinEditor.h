@@ -2,6 +2,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "editor/LayerCache.h"
 #include "editor/LedWidgets.h"
 #include "editor/MeterWidgets.h"
 #include "editor/VaskelLookAndFeel.h"
@@ -33,12 +34,20 @@ private:
     void setupSelector (VaskelLedStackSelector& selector, const juce::StringArray& choiceTexts,
                         const juce::String& parameterId);
 
+    // The chassis, rails, screws, panels, images and footer: all that paint shows.
+    void paintBackground (juce::Graphics&) const;
+    // Repaints the bypass lamp when the colour it would be drawn in has changed.
+    void updateBypassLamp();
+
     VaskelQuorlinProcessor& processorRef;
 
     // Declared before every control so that it outlives all of them.
     VaskelLookAndFeel look;
 
     juce::Image wordmarkImage, emblemImage;
+
+    // paintBackground's picture.
+    LayerCache background;
 
     // Written by resized, read by paint.
     juce::Rectangle<int> headerArea, inputColumn, moduleArea, tempoColumn, outputColumn, toneColumn, modColumn,
@@ -63,6 +72,9 @@ private:
 
     VaskelLadderMeter inputMeter, outputMeter;
     VaskelVuArc vuMeter;
+
+    // What the bypass lamp was last repainted for.
+    juce::Colour bypassLampColour;
 
     // Declared after every control, so each one unbinds its control while the
     // control still exists.

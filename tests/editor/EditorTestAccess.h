@@ -111,8 +111,19 @@ struct VaskelQuorlinEditorTestAccess
 
     VaskelLookAndFeel& look() const { return editor.look; }
 
-    juce::Image& wordmarkImage() const { return editor.wordmarkImage; }
-    juce::Image& emblemImage() const { return editor.emblemImage; }
+    // The editor keeps a picture of what it paints; a test that swaps an image
+    // gets it drawn again.
+    juce::Image& wordmarkImage() const
+    {
+        editor.background.invalidate();
+        return editor.wordmarkImage;
+    }
+
+    juce::Image& emblemImage() const
+    {
+        editor.background.invalidate();
+        return editor.emblemImage;
+    }
 
     VaskelQuorlinEditor& editor;
 };
