@@ -15,8 +15,9 @@
 // (putting the pictures on its screen) is another process and is not counted.
 //
 // Usage: QuorlinEditorHostBenchmark [--runs N] [--settle SECONDS] [--measure SECONDS]
-//                                   [--scene none|idle|playing] [--threads]
-// (--scene runs one scene only; --threads lists every thread's share as well)
+//                                   [--scene none|idle|playing] [--threads] [--bundle PATH.vst3]
+// (--scene runs one scene only; --threads lists every thread's share as well;
+// --bundle loads another build's bundle instead of this build's)
 
 #include "PluckSignal.h"
 #include "support/HostedPlugin.h"
@@ -152,9 +153,9 @@ juce::String threadName (int id)
     return juce::File ("/proc/self/task/" + juce::String (id) + "/comm").loadFileAsString().trim();
 }
 
-Shares runScene (Scene scene, double settleSeconds, double measureSeconds)
+Shares runScene (Scene scene, const juce::File& bundle, double settleSeconds, double measureSeconds)
 {
-    HostedPlugin plugin (sampleRate, blockSize);
+    HostedPlugin plugin (sampleRate, blockSize, bundle);
 
     if (! plugin.isLoaded())
     {
@@ -244,6 +245,7 @@ int main (int argc, char** argv)
 {
     int runs = 3;
     juce::String onlyScene;
+    auto bundle = HostedPlugin::bundle();
     double settle = 4.0, measure = 8.0;
 
     for (int i = 1; i < argc; ++i)
@@ -254,6 +256,8 @@ int main (int argc, char** argv)
             listThreads = true;
         else if (flag == "--scene")
             onlyScene = value;
+        else if (flag == "--bundle")
+            bundle = juce::File::getCurrentWorkingDirectory().getChildFile (value);
         else if (flag == "--runs")
             runs = juce::jmax (1, value.getIntValue());
         else if (flag == "--settle")
@@ -275,7 +279,7 @@ int main (int argc, char** argv)
 
     juce::ScopedJuceInitialiser_GUI juce;
 
-    std::printf ("%s\n", HostedPlugin::bundle().getFullPathName().toRawUTF8());
+    std::printf ("%s\n", bundle.getFullPathName().toRawUTF8());
     std::printf ("%d runs per scene, %.0f s settling, %.0f s measured; %% of one core, median of the runs\n", runs,
                  settle, measure);
     std::printf ("%-10s  %10s  %10s  %10s  %10s\n", "scene", "process", "message", "audio", "others");
@@ -293,7 +297,7 @@ int main (int argc, char** argv)
 
         for (int run = 0; run < runs; ++run)
         {
-            const auto s = runScene (scene, settle, measure);
+            const auto s = runScene (scene, bundle, settle, measure);
             process.push_back (s.process);
             message.push_back (s.messageThread);
             audio.push_back (s.audioThread);
