@@ -3,9 +3,17 @@
 #include "editor/PanelDrawing.h"
 #include "editor/VaskelColours.h"
 
-// Everything that is not a child control. Nothing is filled first: outside
-// the chassis' rounded corners the window stays untouched.
+// Everything that is not a child control, copied from a picture drawn once
+// per size: the widgets' repaints (the meters, the lamp) would otherwise
+// rasterise the whole chassis again under them on every tick.
 void VaskelQuorlinEditor::paint (juce::Graphics& g)
+{
+    background.draw (g, { getWidth(), getHeight() }, [this] (juce::Graphics& layer) { paintBackground (layer); });
+}
+
+// Nothing is filled first: outside the chassis' rounded corners the window
+// stays untouched.
+void VaskelQuorlinEditor::paintBackground (juce::Graphics& g) const
 {
     const auto bounds = getLocalBounds().toFloat();
 

@@ -1,6 +1,7 @@
 #include "editor/VaskelQuorlinEditor.h"
 
 #include "common/ParamIds.h"
+#include "editor/ControlGeometry.h"
 #include "processor/VaskelQuorlinProcessor.h"
 
 #include <cmath>
@@ -22,22 +23,20 @@ juce::String formatBpm (float bpm)
 } // namespace
 
 // About thirty times a second: copy the meters, the manual tempo, the sync
-// setting and the seven choices into the widgets. Faders, knobs and switches follow their parameters
-// through their attachments instead.
+// setting and the seven choices into the widgets, each of which repaints only
+// when what it shows changes. Faders, knobs and switches follow their
+// parameters through their attachments instead.
 void VaskelQuorlinEditor::timerCallback()
 {
-    inputMeter.levelDb = processorRef.inputLevelDb.load();
-    inputMeter.repaint();
+    inputMeter.setLevel (processorRef.inputLevelDb.load());
 
-    outputMeter.levelDb = processorRef.outputLevelDb.load();
-    outputMeter.repaint();
+    outputMeter.setLevel (processorRef.outputLevelDb.load());
 
     // A load of its own, so the two output meters may show different blocks.
-    vuMeter.levelDb = processorRef.outputLevelDb.load();
-    vuMeter.repaint();
+    vuMeter.setLevel (processorRef.outputLevelDb.load());
 
-    // Its off lamp pulses with the clock; this repaint is what animates it.
-    bypassButton.repaint();
+    // Its off lamp pulses with the clock; this is what animates it.
+    updateBypassLamp();
 
     // Setting the text while the field is open would throw away what is being typed.
     if (! bpmLabel.isBeingEdited())
@@ -63,4 +62,18 @@ void VaskelQuorlinEditor::timerCallback()
     // since the last one, are painted now.
     repaintFlusher.flushIfVBlanksStalled();
 #endif
+}
+
+void VaskelQuorlinEditor::updateBypassLamp()
+{
+    const auto colour = look.toggleLampColour (bypassButton.getToggleState());
+
+    if (colour == bypassLampColour)
+        return;
+
+    // Only the lamp: the text beside it changes with the state, and a state
+    // change repaints the whole button anyway.
+    bypassLampColour = colour;
+    const auto lamp = ControlGeometry::computeToggleGeometry (bypassButton.getLocalBounds().toFloat()).lamp;
+    bypassButton.repaint (lamp.getSmallestIntegerContainer().expanded (1));
 }

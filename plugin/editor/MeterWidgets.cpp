@@ -52,6 +52,16 @@ juce::Colour ladderSegmentColour (int segment)
 }
 } // namespace MeterGeometry
 
+void VaskelVuArc::setLevel (float newLevelDb)
+{
+    // Compared as drawn; a level that is not a number always repaints.
+    const auto moved = ! (MeterGeometry::vuNeedleAngle (newLevelDb) == MeterGeometry::vuNeedleAngle (levelDb));
+    levelDb = newLevelDb;
+
+    if (moved)
+        repaint();
+}
+
 void VaskelVuArc::paint (juce::Graphics& g)
 {
     using namespace VaskelColours;
@@ -93,6 +103,15 @@ void VaskelVuArc::paint (juce::Graphics& g)
     g.setFont (juce::Font (11.0f).withExtraKerningFactor (0.1f));
     g.drawText ("VU", juce::Rectangle<float> { b.getX(), b.getBottom() - captionHeight, b.getWidth(), captionHeight },
                 juce::Justification::centred, true);
+}
+
+void VaskelLadderMeter::setLevel (float newLevelDb)
+{
+    const auto changed = MeterGeometry::ladderLitSegments (newLevelDb) != MeterGeometry::ladderLitSegments (levelDb);
+    levelDb = newLevelDb;
+
+    if (changed)
+        repaint();
 }
 
 void VaskelLadderMeter::paint (juce::Graphics& g)

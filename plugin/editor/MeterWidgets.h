@@ -3,22 +3,34 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 // A needle meter on a half-circle scale from -36 dB (9 o'clock) to +3 dB
-// (3 o'clock), with an overload zone from -8.7 dB up. The owner writes
-// levelDb and repaints; out-of-scale levels are clamped when drawn.
+// (3 o'clock), with an overload zone from -8.7 dB up. Out-of-scale levels are
+// clamped when drawn.
 class VaskelVuArc : public juce::Component
 {
 public:
     float levelDb = -100.0f;
 
+    // Takes a new level and repaints only if the needle moves.
+    void setLevel (float newLevelDb);
+
     void paint (juce::Graphics&) override;
 };
 
 // A vertical bar of 16 segments, 3 dB each, from -48 dB to 0 dB, stacked up
-// from the bottom edge with 1-pixel gaps. The owner writes levelDb and repaints.
+// from the bottom edge with 1-pixel gaps.
+//
+// It fills all of its bounds but is not marked opaque: the framework would
+// then clip the editor and any control under it around the meter, and that
+// changes pixels next to it (where the emblem's resampling starts its spans at
+// a fractional pixel scale, and the cut-off drop shadows of controls that
+// overlap it in a narrow window).
 class VaskelLadderMeter : public juce::Component
 {
 public:
     float levelDb = -100.0f;
+
+    // Takes a new level and repaints only if another number of segments lights.
+    void setLevel (float newLevelDb);
 
     void paint (juce::Graphics&) override;
 };

@@ -84,14 +84,19 @@ void VaskelLookAndFeel::drawButtonBackground (juce::Graphics& g, juce::Button& b
     g.drawRect (r, 1.0f);
 }
 
+juce::Colour VaskelLookAndFeel::toggleLampColour (bool on) const
+{
+    using namespace VaskelColours;
+    return on ? textDim.withAlpha (1.0f) : hot.withAlpha (ControlGeometry::toggleLampAlpha (on, lampTimeMs()));
+}
+
 void VaskelLookAndFeel::drawToggleButton (juce::Graphics& g, juce::ToggleButton& button, bool, bool)
 {
     using namespace VaskelColours;
     const auto on = button.getToggleState();
     const auto geometry = ControlGeometry::computeToggleGeometry (button.getLocalBounds().toFloat());
 
-    const auto alpha = ControlGeometry::toggleLampAlpha (on, juce::Time::getMillisecondCounterHiRes());
-    g.setColour (on ? textDim.withAlpha (1.0f) : hot.withAlpha (alpha));
+    g.setColour (toggleLampColour (on));
     g.fillEllipse (geometry.lamp);
 
     // A toggle with a text of its own (the host-sync switch) shows that text;

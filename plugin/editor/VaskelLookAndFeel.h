@@ -40,7 +40,18 @@ public:
     // when the typeface is null.
     static juce::Font makeFont (const juce::Typeface::Ptr& typeface, float height);
 
+    // The clock an unlit toggle's lamp pulses with, in milliseconds; tests
+    // replace it to draw the lamp at a chosen moment.
+    using MillisecondClock = double (*)();
+    void setLampClock (MillisecondClock clock) noexcept { lampClock = clock; }
+    double lampTimeMs() const { return lampClock(); }
+
+    // The colour a toggle's lamp is drawn in now: dim when on, pulsing when off.
+    juce::Colour toggleLampColour (bool on) const;
+
 private:
+    MillisecondClock lampClock = &juce::Time::getMillisecondCounterHiRes;
+
     juce::Typeface::Ptr chakraPetchRegular;
     juce::Typeface::Ptr chakraPetchBold; // held with the others; no font uses it
     juce::Typeface::Ptr vt323Regular;

@@ -2,6 +2,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "editor/LayerCache.h"
 #include "editor/LedWidgets.h"
 #include "editor/MeterWidgets.h"
 #include "editor/PendingRepaintFlusher.h"
@@ -34,12 +35,20 @@ private:
     void setupSelector (VaskelLedStackSelector& selector, const juce::StringArray& choiceTexts,
                         const juce::String& parameterId);
 
+    // The chassis, rails, screws, panels, images and footer: all that paint shows.
+    void paintBackground (juce::Graphics&) const;
+    // Repaints the bypass lamp when the colour it would be drawn in has changed.
+    void updateBypassLamp();
+
     VaskelQuorlinProcessor& processorRef;
 
     // Declared before every control so that it outlives all of them.
     VaskelLookAndFeel look;
 
     juce::Image wordmarkImage, emblemImage;
+
+    // paintBackground's picture.
+    LayerCache background;
 
     // Written by resized, read by paint.
     juce::Rectangle<int> headerArea, inputColumn, moduleArea, tempoColumn, outputColumn, toneColumn, modColumn,
@@ -64,6 +73,9 @@ private:
 
     VaskelLadderMeter inputMeter, outputMeter;
     VaskelVuArc vuMeter;
+
+    // What the bypass lamp was last repainted for.
+    juce::Colour bypassLampColour;
 
     // Shows the controls' tooltips, inside the editor (a plug-in has no
     // desktop window of its own to show them in).

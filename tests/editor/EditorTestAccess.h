@@ -109,8 +109,21 @@ struct VaskelQuorlinEditorTestAccess
         throw std::runtime_error (("no control " + name).toStdString());
     }
 
-    juce::Image& wordmarkImage() const { return editor.wordmarkImage; }
-    juce::Image& emblemImage() const { return editor.emblemImage; }
+    VaskelLookAndFeel& look() const { return editor.look; }
+
+    // The editor keeps a picture of what it paints; a test that swaps an image
+    // gets it drawn again.
+    juce::Image& wordmarkImage() const
+    {
+        editor.background.invalidate();
+        return editor.wordmarkImage;
+    }
+
+    juce::Image& emblemImage() const
+    {
+        editor.background.invalidate();
+        return editor.emblemImage;
+    }
 
     VaskelQuorlinEditor& editor;
 };

@@ -39,22 +39,24 @@ struct HostedPlugin
     }
 
     // Every class the VST3 format finds in the bundle (one for this plug-in).
-    static juce::OwnedArray<juce::PluginDescription> scan (juce::VST3PluginFormat& format)
+    static juce::OwnedArray<juce::PluginDescription> scan (juce::VST3PluginFormat& format,
+                                                           const juce::File& bundleFolder = bundle())
     {
         juce::OwnedArray<juce::PluginDescription> found;
-        format.findAllTypesForFile (found, bundle().getFullPathName());
+        format.findAllTypesForFile (found, bundleFolder.getFullPathName());
         return found;
     }
 
-    // Scans the bundle and creates one instance at the given rate and block
-    // size; isLoaded() tells whether that worked, errorMessage why not.
-    explicit HostedPlugin (double sampleRate = 44100.0, int blockSize = 512)
+    // Scans the bundle (the one the build produced unless another is given)
+    // and creates one instance at the given rate and block size; isLoaded()
+    // tells whether that worked, errorMessage why not.
+    explicit HostedPlugin (double sampleRate = 44100.0, int blockSize = 512, const juce::File& bundleFolder = bundle())
     {
-        auto found = scan (format);
+        auto found = scan (format, bundleFolder);
 
         if (found.isEmpty())
         {
-            errorMessage = "no plug-in found in " + bundle().getFullPathName();
+            errorMessage = "no plug-in found in " + bundleFolder.getFullPathName();
             return;
         }
 
