@@ -1,5 +1,6 @@
 #include "processor/VaskelQuorlinProcessor.h"
 
+#include "processor/StateNumbers.h"
 #include "processor/XmlParseGuard.h"
 
 #include <cmath>
@@ -123,7 +124,9 @@ float valueFromElement (const juce::RangedAudioParameter& parameter, float curre
     }
     else
     {
-        const auto number = (double) *stored;
+        // Values restored from the document's text are strings.
+        const auto number =
+            stored->isString() ? StateNumbers::readLeadingNumber (stored->toString()) : (double) *stored;
 
         if (std::isnan (number))
             return currentValue;
@@ -212,8 +215,12 @@ void VaskelQuorlinProcessor::setStateInformation (const void* data, int sizeInBy
     removeRepeatedAttributes (*xml);
 
     // The tempo settings change before the parameters do.
-    if (const auto bpm = toFiniteFloat (xml->getDoubleAttribute (manualBpmAttribute, defaultManualBpm)))
-        manualBpm = *bpm;
+    const auto bpm = xml->hasAttribute (manualBpmAttribute)
+                         ? StateNumbers::readLeadingNumber (xml->getStringAttribute (manualBpmAttribute))
+                         : defaultManualBpm;
+
+    if (const auto finiteBpm = toFiniteFloat (bpm))
+        manualBpm = *finiteBpm;
 
     hostSyncEnabled = xml->getBoolAttribute (hostSyncAttribute, true);
 

@@ -239,11 +239,16 @@ struct TempoCase
 TEST (SavedState, RestoredManualTempo)
 {
     constexpr auto unchanged = 77.0f;
-    const std::vector<TempoCase> cases {
+    std::vector<TempoCase> cases {
         { "-5", -5.0f },       { "abc", 0.0f },       { "300000", 300000.0f }, { " 98.25xyz", 98.25f },
         { "0", 0.0f },         { "3.4e38", 3.4e38f }, { "nan", unchanged },    { "inf", unchanged },
         { "-inf", unchanged }, { "1e39", unchanged }, { nullptr, 120.0f },
     };
+    // Exponents too long for an int: infinite or zero by the number's size.
+    cases.insert (cases.end(), { { "1e99999999999999999999", unchanged },
+                                 { "-1e99999999999999999999", unchanged },
+                                 { "1e-99999999999999999999", 0.0f },
+                                 { "125e-2147483649", 0.0f } });
 
     for (const auto& c : cases)
     {
@@ -340,6 +345,10 @@ TEST (SavedState, RestoredParameterElements)
         { "<PARAM id=\"blend\" value=\"nan\"/>", "blend", 40.0f, "40.0" },
         { "<PARAM id=\"blend\" value=\"abc\"/>", "blend", 0.0f, "0.0" },
         { "<PARAM id=\"blend\" value=\"40\"/>", "blend", 40.0f, "40.0" },
+        { "<PARAM id=\"blend\" value=\"1e99999999999999999999\"/>", "blend", 100.0f, "100.0" },
+        { "<PARAM id=\"blend\" value=\"-1e99999999999999999999\"/>", "blend", 0.0f, "0.0" },
+        { "<PARAM id=\"blend\" value=\"7e-2147483649\"/>", "blend", 0.0f, "0.0" },
+        { "<PARAM id=\"inputTrim\" value=\"1e2147483648\"/>", "inputTrim", 24.0f, "24.0" },
         { "<PARAM id=\"blend\" value=\"12.34\"/>", "blend", 12.3f, nullptr },
         { "<PARAM id=\"echoDivision\" value=\"1.4\"/>", "echoDivision", 1.0f, "1.0" },
         { "<PARAM id=\"echoDivision\" value=\"1.6\"/>", "echoDivision", 2.0f, "2.0" },
