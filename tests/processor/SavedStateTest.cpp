@@ -456,6 +456,45 @@ TEST (SavedState, RepeatedAttributesCountOnceWithTheFirstValue)
     EXPECT_TRUE (saveState (other) == saved);
 }
 
+// A root with 40 000 attributes: all are kept in their order (of repeated ones
+// the first), the next save holds them, and that save restores to itself. The
+// work of both grows with the document (bench/QuorlinStateBenchmark sets it
+// against the framework's parse of the same text).
+TEST (SavedState, TensOfThousandsOfAttributesAreKeptInOrder)
+{
+    constexpr int count = 40000;
+
+    for (const bool repeated : { false, true })
+    {
+        juce::MemoryOutputStream attributes, kept;
+
+        for (int i = 0; i < count; ++i)
+        {
+            const auto name = "a" + juce::String (repeated ? i / 2 : i);
+            attributes << " " << name << "=\"" << i << "\"";
+
+            if (! repeated || i % 2 == 0)
+                kept << " " << name << "=\"" << i << "\"";
+        }
+
+        VaskelQuorlinProcessor processor;
+        restoreState (processor, chunkFromText (document (" manualBpm=\"99\"" + attributes.toString())));
+        EXPECT_EQ (processor.manualBpm.load(), 99.0f);
+
+        juce::String expected ("<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS manualBpm=\"99.0\"" +
+                               kept.toString() + " hostSyncEnabled=\"1\">");
+        for (const auto& entry : defaultsInChunkOrder())
+            expected << "<PARAM id=\"" << entry.id << "\" value=\"" << entry.text << "\"/>";
+
+        const auto saved = saveState (processor);
+        EXPECT_TRUE (chunkText (saved) == expected + "</PARAMETERS>") << (repeated ? "repeated" : "distinct");
+
+        VaskelQuorlinProcessor other;
+        restoreState (other, saved);
+        EXPECT_TRUE (saveState (other) == saved) << (repeated ? "repeated" : "distinct");
+    }
+}
+
 TEST (SavedState, LengthFieldBeyondTheChunkReadsOnlyTheBytesPresent)
 {
     VaskelQuorlinProcessor processor;
