@@ -2,21 +2,50 @@
 
 #include "common/ParamIds.h"
 
+#include <cmath>
+#include <cstring>
+
 namespace
 {
 float levelDb (float peak) noexcept { return juce::Decibels::gainToDecibels (peak); }
 
-// A non-finite sample would stick in every recursive state downstream (gate
-// envelope, filters, delay lines, reverb); it enters the chain as silence.
-void replaceNonFiniteWithZero (juce::AudioBuffer<float>& buffer) noexcept
+// A sample that is not a number would stick in every recursive state
+// downstream (gate envelope, filters, delay lines, reverb), and one far beyond
+// any signal (an uninitialised host buffer, say) overflows inside the
+// oversampler and does the same. Both enter the chain as silence; up to
+// +60 dBFS every sample passes untouched. Written as one select per sample, so
+// that it vectorises.
+void replaceUnplayableWithZero (juce::AudioBuffer<float>& buffer) noexcept
 {
+    constexpr float largestPlayable = 1000.0f;
+
     for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
     {
         auto* samples = buffer.getWritePointer (ch);
         for (int i = 0; i < buffer.getNumSamples(); ++i)
-            if (! std::isfinite (samples[i]))
-                samples[i] = 0.0f;
+            samples[i] = std::abs (samples[i]) <= largestPlayable ? samples[i] : 0.0f;
     }
+}
+
+// Tests the exponent bits of every sample, without an early exit, so that it
+// vectorises: all ones is an infinity or not a number.
+bool isEverySampleFinite (const juce::AudioBuffer<float>& buffer) noexcept
+{
+    constexpr juce::uint32 exponentBits = 0x7f800000;
+    juce::uint32 found = 0;
+
+    for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+    {
+        const auto* samples = buffer.getReadPointer (ch);
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+        {
+            juce::uint32 bits;
+            std::memcpy (&bits, samples + i, sizeof (bits));
+            found |= (juce::uint32) ((bits & exponentBits) == exponentBits);
+        }
+    }
+
+    return found == 0;
 }
 } // namespace
 
@@ -58,7 +87,7 @@ void VaskelQuorlinProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
     }
 
     bypassDelay.beforeChain (buffer);
-    replaceNonFiniteWithZero (buffer);
+    replaceUnplayableWithZero (buffer);
 
     // A host may send more samples than it prepared us for; the chain then runs
     // on consecutive slices that fit, exactly as if the host had sent those.
@@ -131,9 +160,48 @@ VaskelQuorlinProcessor::BlockPeaks VaskelQuorlinProcessor::processChain (juce::A
 
     applyBlend (buffer);
     applyOutputTrim (block);
+    silenceAndClearStateIfNotFinite (buffer);
     peaks.output = buffer.getMagnitude (0, buffer.getNumSamples());
 
     return peaks;
+}
+
+void VaskelQuorlinProcessor::silenceAndClearStateIfNotFinite (juce::AudioBuffer<float>& buffer) noexcept
+{
+    // The input is sound by now, so only a value that is not a number from
+    // elsewhere (a host can send one as a parameter value) gets this far; it
+    // would stay in the recursive states for good.
+    if (isEverySampleFinite (buffer))
+        return;
+
+    buffer.clear();
+    clearDspState();
+}
+
+void VaskelQuorlinProcessor::clearDspState() noexcept
+{
+    inputGain.reset();
+    outputGain.reset();
+
+    for (int ch = 0; ch < 2; ++ch)
+    {
+        gateEnvelope[ch] = 0.0f;
+        gateGain[ch] = 0.0f;
+        gateHoldCounter[ch] = 0;
+        gateOpen[ch] = false;
+    }
+
+    oversampler.reset();
+
+    for (auto* filter : { &toneLowShelf, &toneHighShelf, &toneMidPeak, &cabHighPass, &cabLowPass, &cabPeak,
+                          &cabHighPassSecond, &cabLowPassSecond })
+        filter->reset();
+
+    chorus.reset();
+    phaser.reset();
+    reverb.reset();
+    preDelayLine.reset();
+    echoLine.reset();
 }
 
 void VaskelQuorlinProcessor::ensureScratchBuffersFit (int numChannels, int numSamples)

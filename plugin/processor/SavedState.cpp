@@ -1,14 +1,14 @@
 #include "processor/VaskelQuorlinProcessor.h"
 
+#include "processor/StateNumbers.h"
+#include "processor/StateXml.h"
 #include "processor/XmlParseGuard.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <optional>
-#include <set>
-#include <utility>
-#include <vector>
 
 // The state chunk is the framework's binary XML wrapper around the parameter
 // tree, with the two tempo settings as attributes of its root. Its bytes are a
@@ -77,36 +77,21 @@ std::optional<float> toFiniteFloat (double value)
     return {};
 }
 
-// Keeps only the first of repeated attributes, in every element. Readers take
-// the first one (getDoubleAttribute, a value tree's getProperty), but when the
-// tree is written out again a later one would overwrite it, so the next save
-// would hold a value nobody read. Recursion is bounded by the nesting check.
-void removeRepeatedAttributes (juce::XmlElement& element)
+// Readers take the first of repeated attributes (getStringAttribute, a value
+// tree's getProperty), but when the tree is written out again a later one
+// would overwrite it, so the next save would hold a value nobody read. Where an
+// element repeats a name, the tree is written anew with the first of each and
+// read again; both take time in proportion to the document.
+juce::ValueTree withoutRepeatedAttributes (const juce::ValueTree& tree)
 {
-    std::set<juce::String> names;
-    bool repeated = false;
+    juce::MemoryOutputStream firstOnly;
 
-    for (int i = 0; i < element.getNumAttributes() && ! repeated; ++i)
-        repeated = ! names.insert (element.getAttributeName (i)).second;
+    if (! StateXml::writeDocument (firstOnly, tree, StateXml::RepeatedNames::firstValueOnly))
+        return tree;
 
-    if (repeated)
-    {
-        std::vector<std::pair<juce::String, juce::String>> firstOfEach;
-        names.clear();
-
-        for (int i = 0; i < element.getNumAttributes(); ++i)
-            if (names.insert (element.getAttributeName (i)).second)
-                firstOfEach.emplace_back (element.getAttributeName (i), element.getAttributeValue (i));
-
-        element.removeAllAttributes();
-
-        for (const auto& [name, value] : firstOfEach)
-            element.setAttribute (name, value);
-    }
-
-    for (auto* child : element.getChildIterator())
-        if (! child->isTextElement())
-            removeRepeatedAttributes (*child);
+    const auto xml = juce::parseXML (firstOnly.toString());
+    jassert (xml != nullptr);
+    return xml != nullptr ? juce::ValueTree::fromXml (*xml) : tree;
 }
 
 // The value the parameter tree leaves a parameter at when it connects the
@@ -123,7 +108,9 @@ float valueFromElement (const juce::RangedAudioParameter& parameter, float curre
     }
     else
     {
-        const auto number = (double) *stored;
+        // Values restored from the document's text are strings.
+        const auto number =
+            stored->isString() ? StateNumbers::readLeadingNumber (stored->toString()) : (double) *stored;
 
         if (std::isnan (number))
             return currentValue;
@@ -187,14 +174,28 @@ void completeParameterElements (juce::ValueTree& tree, const juce::AudioProcesso
 
 void VaskelQuorlinProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
-    auto state = apvts.copyState();
+    const auto state = apvts.copyState();
 
-    if (auto xml = state.createXml())
+    // createXml gives no element for an invalid tree; the block then stays as
+    // it was.
+    if (! state.isValid())
+        return;
+
+    // What copyXmlToBinary writes for the tree's createXml() with the two tempo
+    // attributes set on it, without createXml's quadratic cost in an element's
+    // attributes.
     {
-        xml->setAttribute (manualBpmAttribute, (double) manualBpm.load());
-        xml->setAttribute (hostSyncAttribute, hostSyncEnabled.load() ? 1 : 0);
-        copyXmlToBinary (*xml, destData);
+        juce::MemoryOutputStream out (destData, false);
+        out.writeInt ((int) xmlChunkMagic);
+        out.writeInt (0);
+        StateXml::writeDocument (out, state, StateXml::RepeatedNames::lastValueInFirstPlace,
+                                 { { manualBpmAttribute, (double) manualBpm.load() },
+                                   { hostSyncAttribute, hostSyncEnabled.load() ? 1 : 0 } });
+        out.writeByte (0);
     }
+
+    const auto textLength = juce::ByteOrder::swapIfBigEndian ((juce::uint32) destData.getSize() - 9);
+    std::memcpy (static_cast<char*> (destData.getData()) + 4, &textLength, sizeof (textLength));
 }
 
 void VaskelQuorlinProcessor::setStateInformation (const void* data, int sizeInBytes)
@@ -209,15 +210,17 @@ void VaskelQuorlinProcessor::setStateInformation (const void* data, int sizeInBy
     if (xml == nullptr)
         return;
 
-    removeRepeatedAttributes (*xml);
-
     // The tempo settings change before the parameters do.
-    if (const auto bpm = toFiniteFloat (xml->getDoubleAttribute (manualBpmAttribute, defaultManualBpm)))
-        manualBpm = *bpm;
+    const auto bpm = xml->hasAttribute (manualBpmAttribute)
+                         ? StateNumbers::readLeadingNumber (xml->getStringAttribute (manualBpmAttribute))
+                         : defaultManualBpm;
+
+    if (const auto finiteBpm = toFiniteFloat (bpm))
+        manualBpm = *finiteBpm;
 
     hostSyncEnabled = xml->getBoolAttribute (hostSyncAttribute, true);
 
-    auto restored = juce::ValueTree::fromXml (*xml);
+    auto restored = withoutRepeatedAttributes (juce::ValueTree::fromXml (*xml));
     completeParameterElements (restored, apvts, getParameters());
     apvts.replaceState (restored);
 }

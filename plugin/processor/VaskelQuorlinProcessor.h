@@ -99,6 +99,11 @@ private:
     void processEchoSend (juce::AudioBuffer<float>& buffer);
     void applyBlend (juce::AudioBuffer<float>& buffer);
     void applyOutputTrim (juce::dsp::AudioBlock<float>& block);
+    // A block that holds anything but finite numbers leaves as silence, and
+    // every recursive state (trims, gate, oversampler, filters, effects, delay
+    // lines) starts again from zero, as after prepareToPlay.
+    void silenceAndClearStateIfNotFinite (juce::AudioBuffer<float>& buffer) noexcept;
+    void clearDspState() noexcept;
 
     // Copies sendBuffer into workBuffer and returns a block over its n samples.
     juce::dsp::AudioBlock<float> copySendIntoWork (int numChannels, int numSamples);

@@ -5,6 +5,7 @@
 //   tempo is finite;
 // - the state saved now restores into another processor with the same values
 //   and saves there to the same bytes;
+// - the save is byte for byte the document the framework's own writer makes;
 // - when the text parses, the parsed tree is no deeper than the guard said.
 
 #include "processor/VaskelQuorlinProcessor.h"
@@ -51,10 +52,27 @@ juce::String chunkText (const juce::MemoryBlock& chunk)
     return juce::String::fromUTF8 (static_cast<const char*> (chunk.getData()) + 8, (int) chunk.getSize() - 9);
 }
 
+// The save writes its document without the framework's createXml; it must
+// still be the framework's bytes.
+void checkSaveIsTheFrameworksDocument (VaskelQuorlinProcessor& processor, const juce::MemoryBlock& saved)
+{
+    auto xml = processor.apvts.copyState().createXml();
+    xml->setAttribute ("manualBpm", (double) processor.manualBpm.load());
+    xml->setAttribute ("hostSyncEnabled", processor.hostSyncEnabled.load() ? 1 : 0);
+
+    juce::MemoryBlock expected;
+    juce::AudioProcessor::copyXmlToBinary (*xml, expected);
+
+    if (saved != expected)
+        fail ("save differs from the framework's document:",
+              "\n" + chunkText (saved) + "\nnot\n" + chunkText (expected));
+}
+
 void checkSavedStateRestores (VaskelQuorlinProcessor& processor, VaskelQuorlinProcessor& other)
 {
     juce::MemoryBlock saved;
     processor.getStateInformation (saved);
+    checkSaveIsTheFrameworksDocument (processor, saved);
     other.setStateInformation (saved.getData(), (int) saved.getSize());
 
     for (auto* parameter : processor.getParameters())

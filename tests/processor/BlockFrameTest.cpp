@@ -585,6 +585,68 @@ TEST (BlockFrame, ANonFiniteInputSampleEntersAsSilence)
     EXPECT_TRUE (std::isnan (bypassed.getSample (1, 5 + poisoned.getLatencySamples())));
 }
 
+// Up to +60 dBFS a sample is signal; beyond, it enters as silence, as a
+// sample that is not a number does.
+TEST (BlockFrame, ASampleBeyond1000EntersAsSilence)
+{
+    const std::pair<float, bool> cases[] = {
+        { 1000.0f, true },
+        { -1000.0f, true },
+        { std::nextafter (1000.0f, 2000.0f), false },
+        { std::nextafter (-1000.0f, -2000.0f), false },
+        { 3.0e38f, false },
+        { -std::numeric_limits<float>::max(), false },
+    };
+
+    for (const auto& [value, kept] : cases)
+    {
+        VaskelQuorlinProcessor withSample, withSilence;
+
+        for (auto* processor : { &withSample, &withSilence })
+        {
+            switchEveryStageOn (*processor);
+            prepareAndSettle (*processor);
+        }
+
+        auto input = Signals::noise (2, 4 * blockSize, 0.5f, 81);
+        auto silenced = input;
+        input.setSample (1, 700, value);
+        silenced.setSample (1, 700, 0.0f);
+
+        const auto output = run (withSample, input);
+        const auto expected = run (withSilence, silenced);
+
+        EXPECT_TRUE (Signals::allFinite (output)) << value;
+        bool identical = true;
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < output.getNumSamples(); ++i)
+                identical = identical && output.getSample (ch, i) == expected.getSample (ch, i);
+
+        EXPECT_EQ (identical, ! kept) << value;
+    }
+}
+
+// Also before any preparation a block that would leave with a value that is
+// not a number (here from a host's input trim) leaves as silence, and the next
+// block plays again.
+TEST (BlockFrame, BeforeAnyPreparationANonFiniteBlockLeavesAsSilence)
+{
+    VaskelQuorlinProcessor processor;
+    auto* trim = processor.apvts.getParameter (ParamIds::inputTrim);
+    const auto goodValue = trim->getValue();
+
+    trim->setValueNotifyingHost (std::numeric_limits<float>::quiet_NaN());
+    auto poisoned = Signals::noise (2, blockSize, 0.5f, 91);
+    process (processor, poisoned);
+    EXPECT_EQ (Signals::peak (poisoned), 0.0f);
+    EXPECT_TRUE (Signals::allFinite (poisoned));
+
+    trim->setValueNotifyingHost (goodValue);
+    auto next = Signals::noise (2, blockSize, 0.5f, 92);
+    process (processor, next);
+    EXPECT_GT (Signals::peak (next), 0.1f);
+}
+
 TEST (BlockFrame, LeavesTheMidiBufferAlone)
 {
     VaskelQuorlinProcessor processor;

@@ -125,6 +125,129 @@ INSTANTIATE_TEST_SUITE_P (Chain, NonFiniteInput,
                           [] (const auto& info) { return std::string (info.param.name); });
 
 //==============================================================================
+struct HugeSampleCase
+{
+    const char* name;
+    float value;
+    float inputTrimDb;
+    bool driveOn;
+};
+
+class HugeInputSample : public testing::TestWithParam<HugeSampleCase>
+{
+};
+
+// A finite sample far beyond any signal (an uninitialised host buffer, say)
+// could overflow inside the oversampler and leave every later sample NaN. No
+// output block may hold anything but finite samples, and within a second of
+// the sample the chain plays as if it had been silence.
+TEST_P (HugeInputSample, NeverMakesTheOutputNonFinite)
+{
+    constexpr double sampleRate = 44100.0;
+    constexpr int at = 20000;
+    const auto huge = GetParam();
+    const int numSamples = 3 * 44100;
+
+    auto withSilence = Signals::sine (2, numSamples, 330.0, sampleRate, 0.4f);
+    withSilence.setSample (0, at, 0.0f);
+    auto withHuge = withSilence;
+    withHuge.setSample (0, at, huge.value);
+
+    ProcessorRig hugeRig (sampleRate, 512), silenceRig (sampleRate, 512);
+    for (auto* rig : { &hugeRig, &silenceRig })
+    {
+        rig->set (everyStageOn);
+        rig->set (
+            { { ParamIds::driveEnabled, huge.driveOn ? 1.0f : 0.0f }, { ParamIds::inputTrim, huge.inputTrimDb } });
+    }
+
+    const auto output = hugeRig.run (withHuge);
+    const auto expected = silenceRig.run (withSilence);
+
+    EXPECT_TRUE (Signals::allFinite (output));
+    EXPECT_GT (Signals::peak (output, numSamples - 4096), 0.05f);
+
+    const int settled = at + 44100;
+    EXPECT_LT (maxAbsDifference (output, settled, expected, settled, numSamples - settled), 1.0e-5f);
+}
+
+INSTANTIATE_TEST_SUITE_P (Chain, HugeInputSample,
+                          testing::Values (HugeSampleCase { "Plus3e38DriveOn", 3.0e38f, 0.0f, true },
+                                           HugeSampleCase { "Plus3e38DriveOff", 3.0e38f, 0.0f, false },
+                                           HugeSampleCase { "Minus3e38DriveOn", -3.0e38f, 0.0f, true },
+                                           HugeSampleCase { "Minus3e38DriveOff", -3.0e38f, 0.0f, false },
+                                           HugeSampleCase { "LargestFloat", std::numeric_limits<float>::max(), 0.0f,
+                                                            true },
+                                           HugeSampleCase { "Plus1e37ThroughFullInputTrim", 1.0e37f, 24.0f, false }),
+                          [] (const auto& info) { return std::string (info.param.name); });
+
+//==============================================================================
+struct PoisonedParameterCase
+{
+    const char* name;
+    const char* id;
+};
+
+class NotANumberParameter : public testing::TestWithParam<PoisonedParameterCase>
+{
+};
+
+// A host can hand over a parameter value that is not a number (the VST3 client
+// passes any normalised value on to setValueNotifyingHost), which then reaches
+// a recursive state inside a stage. Every output block stays finite: a block
+// that would not be is silence, and from the next block on the chain plays as
+// one prepared at that moment would. That happens within a second of the value
+// becoming a number again.
+TEST_P (NotANumberParameter, LeavesNoStateBehind)
+{
+    constexpr double sampleRate = 44100.0;
+    constexpr int blockSize = 512;
+    const auto poisoned = GetParam();
+    const int before = 40 * blockSize, during = 20 * blockSize, after = 160 * blockSize;
+
+    const auto input = Signals::sine (2, before + during + after, 220.0, sampleRate, 0.3f);
+
+    ProcessorRig rig (sampleRate, blockSize);
+    rig.set (everyStageOn);
+    auto* parameter = rig.processor.apvts.getParameter (poisoned.id);
+    const float goodValue = parameter->getValue();
+
+    auto output = input;
+    rig.process (output, 0, before);
+    parameter->setValueNotifyingHost (std::numeric_limits<float>::quiet_NaN());
+    rig.process (output, before, during);
+    parameter->setValueNotifyingHost (goodValue);
+    rig.process (output, before + during, after);
+
+    EXPECT_TRUE (Signals::allFinite (output));
+
+    int recoveredAt = 0;
+    for (int start = 0; start < output.getNumSamples(); start += blockSize)
+        if (Signals::peak (output, start, blockSize) == 0.0f)
+            recoveredAt = start + blockSize;
+
+    ASSERT_GE (recoveredAt, before) << "no block was silenced";
+    EXPECT_LE (recoveredAt, before + during + 44100);
+
+    ProcessorRig reference (sampleRate, blockSize);
+    reference.set (everyStageOn);
+    auto warmUp = input;
+    reference.process (warmUp, 0, blockSize);
+    reference.processor.prepareToPlay (sampleRate, blockSize);
+    auto expected = input;
+    reference.process (expected, recoveredAt, input.getNumSamples() - recoveredAt);
+
+    EXPECT_EQ (maxAbsDifference (output, recoveredAt, expected, recoveredAt, input.getNumSamples() - recoveredAt),
+               0.0f);
+    EXPECT_GT (Signals::peak (output, input.getNumSamples() - 4096), 0.05f);
+}
+
+INSTANTIATE_TEST_SUITE_P (Chain, NotANumberParameter,
+                          testing::Values (PoisonedParameterCase { "EchoFeedback", "echoFeedback" },
+                                           PoisonedParameterCase { "ToneMidFrequency", "toneMidFreq" }),
+                          [] (const auto& info) { return std::string (info.param.name); });
+
+//==============================================================================
 class ExtremeSampleRates : public testing::TestWithParam<double>
 {
 };

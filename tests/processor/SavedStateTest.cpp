@@ -239,11 +239,16 @@ struct TempoCase
 TEST (SavedState, RestoredManualTempo)
 {
     constexpr auto unchanged = 77.0f;
-    const std::vector<TempoCase> cases {
+    std::vector<TempoCase> cases {
         { "-5", -5.0f },       { "abc", 0.0f },       { "300000", 300000.0f }, { " 98.25xyz", 98.25f },
         { "0", 0.0f },         { "3.4e38", 3.4e38f }, { "nan", unchanged },    { "inf", unchanged },
         { "-inf", unchanged }, { "1e39", unchanged }, { nullptr, 120.0f },
     };
+    // Exponents too long for an int: infinite or zero by the number's size.
+    cases.insert (cases.end(), { { "1e99999999999999999999", unchanged },
+                                 { "-1e99999999999999999999", unchanged },
+                                 { "1e-99999999999999999999", 0.0f },
+                                 { "125e-2147483649", 0.0f } });
 
     for (const auto& c : cases)
     {
@@ -340,6 +345,10 @@ TEST (SavedState, RestoredParameterElements)
         { "<PARAM id=\"blend\" value=\"nan\"/>", "blend", 40.0f, "40.0" },
         { "<PARAM id=\"blend\" value=\"abc\"/>", "blend", 0.0f, "0.0" },
         { "<PARAM id=\"blend\" value=\"40\"/>", "blend", 40.0f, "40.0" },
+        { "<PARAM id=\"blend\" value=\"1e99999999999999999999\"/>", "blend", 100.0f, "100.0" },
+        { "<PARAM id=\"blend\" value=\"-1e99999999999999999999\"/>", "blend", 0.0f, "0.0" },
+        { "<PARAM id=\"blend\" value=\"7e-2147483649\"/>", "blend", 0.0f, "0.0" },
+        { "<PARAM id=\"inputTrim\" value=\"1e2147483648\"/>", "inputTrim", 24.0f, "24.0" },
         { "<PARAM id=\"blend\" value=\"12.34\"/>", "blend", 12.3f, nullptr },
         { "<PARAM id=\"echoDivision\" value=\"1.4\"/>", "echoDivision", 1.0f, "1.0" },
         { "<PARAM id=\"echoDivision\" value=\"1.6\"/>", "echoDivision", 2.0f, "2.0" },
@@ -445,6 +454,45 @@ TEST (SavedState, RepeatedAttributesCountOnceWithTheFirstValue)
     VaskelQuorlinProcessor other;
     restoreState (other, saved);
     EXPECT_TRUE (saveState (other) == saved);
+}
+
+// A root with 40 000 attributes: all are kept in their order (of repeated ones
+// the first), the next save holds them, and that save restores to itself. The
+// work of both grows with the document (bench/QuorlinStateBenchmark sets it
+// against the framework's parse of the same text).
+TEST (SavedState, TensOfThousandsOfAttributesAreKeptInOrder)
+{
+    constexpr int count = 40000;
+
+    for (const bool repeated : { false, true })
+    {
+        juce::MemoryOutputStream attributes, kept;
+
+        for (int i = 0; i < count; ++i)
+        {
+            const auto name = "a" + juce::String (repeated ? i / 2 : i);
+            attributes << " " << name << "=\"" << i << "\"";
+
+            if (! repeated || i % 2 == 0)
+                kept << " " << name << "=\"" << i << "\"";
+        }
+
+        VaskelQuorlinProcessor processor;
+        restoreState (processor, chunkFromText (document (" manualBpm=\"99\"" + attributes.toString())));
+        EXPECT_EQ (processor.manualBpm.load(), 99.0f);
+
+        juce::String expected ("<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS manualBpm=\"99.0\"" +
+                               kept.toString() + " hostSyncEnabled=\"1\">");
+        for (const auto& entry : defaultsInChunkOrder())
+            expected << "<PARAM id=\"" << entry.id << "\" value=\"" << entry.text << "\"/>";
+
+        const auto saved = saveState (processor);
+        EXPECT_TRUE (chunkText (saved) == expected + "</PARAMETERS>") << (repeated ? "repeated" : "distinct");
+
+        VaskelQuorlinProcessor other;
+        restoreState (other, saved);
+        EXPECT_TRUE (saveState (other) == saved) << (repeated ? "repeated" : "distinct");
+    }
 }
 
 TEST (SavedState, LengthFieldBeyondTheChunkReadsOnlyTheBytesPresent)

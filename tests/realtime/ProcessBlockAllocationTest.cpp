@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -324,6 +325,24 @@ TEST (ProcessBlockAllocations, NoneInTheHostsBypassOrWhenEitherBypassSwitches)
     }
 
     EXPECT_EQ (allocations, 0u);
+}
+
+// A parameter value that is not a number silences the blocks and clears every
+// stage's state, block after block.
+TEST (ProcessBlockAllocations, NoneWhileClearingTheStateAfterANonFiniteBlock)
+{
+    ProcessorRig rig (44100.0, 512);
+    rig.set (everyStageOn);
+    auto* parameter = rig.processor.apvts.getParameter (ParamIds::toneMidFreq);
+    const auto goodValue = parameter->getValue();
+
+    parameter->setValueNotifyingHost (std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ (allocationsWhileProcessing (rig, 512, 8), 0u);
+    EXPECT_EQ (rig.processor.outputLevelDb.load(), -100.0f);
+
+    parameter->setValueNotifyingHost (goodValue);
+    EXPECT_EQ (allocationsWhileProcessing (rig, 512, 8), 0u);
+    EXPECT_GT (rig.processor.outputLevelDb.load(), -40.0f);
 }
 
 TEST (ProcessBlockAllocations, NoneAtTheExtremeSampleRates)

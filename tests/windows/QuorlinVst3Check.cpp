@@ -1,7 +1,8 @@
 // A minimal VST3 host that puts the built Tessarwood Quorlin module through
 // what a host does with it: factory and class information, component and
 // controller, the parameter list, processing with automation, latency and
-// tail, state save and restore, and (on Windows) the editor on a window.
+// tail, state save and restore, damaged states, and (on Windows) the editor on
+// a window.
 //
 // The same source is built for Linux and for Windows. The Linux run writes its
 // results (class information, parameter list, processed audio, state chunk)
@@ -414,6 +415,72 @@ bool processSine (Vst::IComponent& component, Vst::IAudioProcessor& processor, f
 
     processor.setProcessing (false);
     return component.setActive (false) == kResultOk && failedCalls == 0;
+}
+
+//==============================================================================
+// Component states with damaged or crafted private data: the processor's
+// chunk, then the VST3 client's trailer (8 zero bytes, its value tree, the
+// tree's stored size, "JUCEPrivateData") with a size that does not fit or a
+// tree that is not the host bypass the client writes. Each must restore as if
+// it had no private data.
+void appendInt64 (std::vector<char>& bytes, uint64_t value)
+{
+    for (int i = 0; i < 8; ++i)
+        bytes.push_back ((char) (value >> (8 * i)));
+}
+
+void appendText (std::vector<char>& bytes, const std::string& text, bool withZero)
+{
+    bytes.insert (bytes.end(), text.begin(), text.end());
+
+    if (withZero)
+        bytes.push_back (0);
+}
+
+const char* const damagedStateDocument = "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS manualBpm=\"88\">"
+                                         "<PARAM id=\"blend\" value=\"33\"/></PARAMETERS>";
+
+std::vector<char> damagedComponentState (const std::vector<char>& tree, uint64_t storedSize)
+{
+    const std::string text (damagedStateDocument);
+    std::vector<char> bytes;
+    appendText (bytes, "VC2!", false);
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back ((char) (text.size() >> (8 * i)));
+    appendText (bytes, text, true);
+    appendInt64 (bytes, 0);
+    bytes.insert (bytes.end(), tree.begin(), tree.end());
+    appendInt64 (bytes, storedSize);
+    appendText (bytes, "JUCEPrivateData", false);
+    return bytes;
+}
+
+std::vector<std::pair<std::string, std::vector<char>>> damagedComponentStates()
+{
+    // The client's tree as it writes it, in the framework's binary form: type,
+    // one property "Bypass" holding false, no children.
+    std::vector<char> bypassTree;
+    appendText (bypassTree, "JUCEPrivateData", true);
+    bypassTree.insert (bypassTree.end(), { 1, 1 });
+    appendText (bypassTree, "Bypass", true);
+    bypassTree.insert (bypassTree.end(), { 1, 1, 3, 0 });
+
+    // The same property as an array that claims 2^31 - 1 values and holds none.
+    std::vector<char> arrayTree;
+    appendText (arrayTree, "JUCEPrivateData", true);
+    arrayTree.insert (arrayTree.end(), { 1, 1 });
+    appendText (arrayTree, "Bypass", true);
+    arrayTree.insert (arrayTree.end(), { 1, 5, 7, 4, (char) 0xff, (char) 0xff, (char) 0xff, 0x7f, 0 });
+
+    const auto total = (uint64_t) damagedComponentState (bypassTree, 0).size();
+
+    return {
+        { "a size of 2^28", damagedComponentState (bypassTree, (uint64_t) 1 << 28) },
+        { "a size one byte more than the state holds", damagedComponentState (bypassTree, total - 30) },
+        { "a size that wraps round to zero", damagedComponentState (bypassTree, ~(uint64_t) 0 - 22) },
+        { "the largest size", damagedComponentState (bypassTree, ~(uint64_t) 0) },
+        { "a tree claiming 2^31 - 1 values", damagedComponentState (arrayTree, (uint64_t) arrayTree.size()) },
+    };
 }
 
 struct Arguments
@@ -862,6 +929,38 @@ int main (int argc, char** argv)
         }
 
         second.destroy();
+    }
+
+    // ---- Damaged states, each into an instance of its own
+    for (const auto& [name, bytes] : damagedComponentStates())
+    {
+        host::ComponentHandler damagedHandler;
+        Instance damaged;
+
+        if (! report.check (damaged.create (*factory, componentCid, hostApp, damagedHandler),
+                            "instance for a damaged state is created"))
+        {
+            damaged.destroy();
+            continue;
+        }
+
+        host::MemoryStream stream (bytes);
+        const bool restored = damaged.component->setState (&stream) == kResultOk;
+        // As a host does; JUCE's controller then rereads the processor's values.
+        stream.rewind();
+        damaged.controller->setComponentState (&stream);
+
+        host::MemoryStream resaved;
+        damaged.component->getState (&resaved);
+        const std::string text (resaved.bytes.begin(), resaved.bytes.end());
+        const double blend = damaged.controller->getParamNormalized (parameterId ("blend"));
+
+        const bool tempoRestored = text.find ("manualBpm=\"88.0\"") != std::string::npos;
+        report.check (restored && tempoRestored && std::abs (blend - 0.33) < 0.002,
+                      "restores a state whose private data has " + name + " as if it had none",
+                      std::string (restored ? "accepted" : "refused") + ", tempo " + (tempoRestored ? "" : "not ") +
+                          "restored, blend " + exact (blend));
+        damaged.destroy();
     }
 
     // ---- Tear down
