@@ -56,7 +56,13 @@ float VaskelQuorlinProcessor::readParameter (const juce::String& id) const noexc
 
 bool VaskelQuorlinProcessor::readSwitch (const juce::String& id) const noexcept { return readParameter (id) > 0.5f; }
 
-int VaskelQuorlinProcessor::readChoice (const juce::String& id) const noexcept { return (int) readParameter (id); }
+int VaskelQuorlinProcessor::readChoice (const juce::String& id) const noexcept
+{
+    // A value that is not a number (a host can set one) has no index; it takes
+    // the case of an index outside the list instead of an undefined conversion.
+    const auto value = readParameter (id);
+    return std::isnan (value) ? -1 : (int) value;
+}
 
 float VaskelQuorlinProcessor::readSendAmount (const juce::String& enabledId,
                                               const juce::String& amountId) const noexcept

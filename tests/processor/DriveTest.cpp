@@ -152,7 +152,7 @@ TEST (DriveChain, CharacterOutsideTheListShapesAsBoost)
     EXPECT_FALSE (identical (boosted, withMode ((float) tube)));
     EXPECT_FALSE (identical (boosted, withMode ((float) fuzz)));
 
-    for (const float outside : { 3.0f, 10.0f, -1.0f })
+    for (const float outside : { 3.0f, 10.0f, -1.0f, std::numeric_limits<float>::quiet_NaN() })
         EXPECT_TRUE (identical (boosted, withMode (outside))) << outside;
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace
 {
 float gainOf (float decibels) { return juce::Decibels::decibelsToGain (decibels, -300.0f); }
@@ -375,7 +377,7 @@ TEST (NoiseGateChain, CharacterOutsideTheListGatesAsFast)
     const auto fast = withMode (0.0f);
     EXPECT_FALSE (identical (fast, withMode (2.0f)));
 
-    for (const float outside : { 3.0f, 7.0f, -1.0f })
+    for (const float outside : { 3.0f, 7.0f, -1.0f, std::numeric_limits<float>::quiet_NaN() })
         EXPECT_TRUE (identical (fast, withMode (outside))) << outside;
 }
 
