@@ -84,16 +84,6 @@ void runMessageLoopFor (double seconds)
         juce::dispatchNextMessageOnSystemQueue (false);
 }
 
-struct HostWindow : juce::DocumentWindow
-{
-    HostWindow()
-        : juce::DocumentWindow ("Tessarwood Quorlin", juce::Colours::black, 0)
-    {
-        // A bare X server has no window manager to draw a frame.
-        setUsingNativeTitleBar (true);
-    }
-};
-
 // Streams blocks through the instance in real time, as a host's audio thread does.
 struct AudioThread
 {

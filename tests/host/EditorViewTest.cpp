@@ -38,18 +38,6 @@ void dispatchFor (int milliseconds)
 
 bool hasDisplay() { return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty(); }
 
-// A host's window holding the plug-in's view.
-struct HostWindow : juce::DocumentWindow
-{
-    HostWindow()
-        : juce::DocumentWindow ("Tessarwood Quorlin", juce::Colours::black, 0)
-    {
-        // The native frame: JUCE's own title bar needs window-manager hints
-        // that a bare X server does not have.
-        setUsingNativeTitleBar (true);
-    }
-};
-
 // Processes blocks on a thread of its own for as long as it lives, as a host's
 // audio thread does while the editor opens and closes.
 struct AudioThread

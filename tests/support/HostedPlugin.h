@@ -117,3 +117,14 @@ struct HostedPlugin
     juce::MidiBuffer midi;
     juce::String errorMessage;
 };
+
+// A host's window holding the plug-in's view, with the native frame: JUCE's
+// own title bar needs window-manager hints that a bare X server does not have.
+struct HostWindow : juce::DocumentWindow
+{
+    HostWindow()
+        : juce::DocumentWindow ("Tessarwood Quorlin", juce::Colours::black, 0)
+    {
+        setUsingNativeTitleBar (true);
+    }
+};
