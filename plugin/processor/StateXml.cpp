@@ -83,16 +83,8 @@ public:
             return;
         }
 
+        positions.emplace (name, attributes.size());
         attributes.emplace_back (std::move (name), std::move (value));
-
-        if (attributes.size() > searchedInOrder)
-        {
-            if (positions.empty())
-                for (size_t i = 0; i < attributes.size(); ++i)
-                    positions.emplace (attributes[i].first, i);
-            else
-                positions.emplace (attributes.back().first, attributes.size() - 1);
-        }
     }
 
     void write (juce::OutputStream& out) const
@@ -110,28 +102,15 @@ public:
     bool hadRepeatedNames() const noexcept { return repeated; }
 
 private:
-    // Elements have a handful of attributes as a rule, searched in order;
-    // beyond that a hash index keeps every search constant.
-    static constexpr size_t searchedInOrder = 8;
-
     int find (const juce::String& name) const
     {
-        if (attributes.size() <= searchedInOrder)
-        {
-            for (size_t i = 0; i < attributes.size(); ++i)
-                if (attributes[i].first == name)
-                    return (int) i;
-
-            return -1;
-        }
-
         const auto found = positions.find (name);
         return found != positions.end() ? (int) found->second : -1;
     }
 
     const RepeatedNames repeatedNames;
     std::vector<std::pair<juce::String, juce::String>> attributes;
-    std::unordered_map<juce::String, size_t> positions;
+    std::unordered_map<juce::String, size_t> positions; // keeps every search constant
     bool repeated = false;
 };
 
