@@ -184,32 +184,6 @@ void VaskelQuorlinProcessor::silenceAndClearStateIfNotFinite (juce::AudioBuffer<
     clearDspState();
 }
 
-void VaskelQuorlinProcessor::clearDspState() noexcept
-{
-    inputGain.reset();
-    outputGain.reset();
-
-    for (int ch = 0; ch < 2; ++ch)
-    {
-        gateEnvelope[ch] = 0.0f;
-        gateGain[ch] = 0.0f;
-        gateHoldCounter[ch] = 0;
-        gateOpen[ch] = false;
-    }
-
-    oversampler.reset();
-
-    for (auto* filter : { &toneLowShelf, &toneHighShelf, &toneMidPeak, &cabHighPass, &cabLowPass, &cabPeak,
-                          &cabHighPassSecond, &cabLowPassSecond })
-        filter->reset();
-
-    chorus.reset();
-    phaser.reset();
-    reverb.reset();
-    preDelayLine.reset();
-    echoLine.reset();
-}
-
 void VaskelQuorlinProcessor::ensureScratchBuffersFit (int numChannels, int numSamples)
 {
     if (dryBuffer.getNumSamples() >= numSamples && dryBuffer.getNumChannels() == numChannels)

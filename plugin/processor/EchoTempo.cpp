@@ -57,10 +57,7 @@ void VaskelQuorlinProcessor::setManualBpm (float bpm)
     if (! std::isfinite (bpm))
         return;
 
-    const auto clamped = bpm < lowestManualBpm ? lowestManualBpm : (bpm > highestManualBpm ? highestManualBpm : bpm);
-
-    if (manualBpm.exchange (clamped) != clamped)
-        notifyTempoStateChanged();
+    storeManualBpm (bpm < lowestManualBpm ? lowestManualBpm : (bpm > highestManualBpm ? highestManualBpm : bpm));
 }
 
 void VaskelQuorlinProcessor::tapTempo()
@@ -72,12 +69,13 @@ void VaskelQuorlinProcessor::tapTempo()
     lastTapTimeMs = now;
 
     if (interval >= shortestTapIntervalMs && interval <= longestTapIntervalMs)
-    {
-        const auto tapped = (float) (60000.0 / interval);
+        storeManualBpm ((float) (60000.0 / interval));
+}
 
-        if (manualBpm.exchange (tapped) != tapped)
-            notifyTempoStateChanged();
-    }
+void VaskelQuorlinProcessor::storeManualBpm (float bpm)
+{
+    if (manualBpm.exchange (bpm) != bpm)
+        notifyTempoStateChanged();
 }
 
 void VaskelQuorlinProcessor::notifyTempoStateChanged()

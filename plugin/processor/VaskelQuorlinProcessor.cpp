@@ -32,21 +32,14 @@ void VaskelQuorlinProcessor::prepareToPlay (double sampleRate, int samplesPerBlo
     inputGain.setRampDurationSeconds (0.02);
     outputGain.setRampDurationSeconds (0.02);
 
-    for (int ch = 0; ch < 2; ++ch)
-    {
-        gateEnvelope[ch] = 0.0f;
-        gateGain[ch] = 0.0f;
-        gateHoldCounter[ch] = 0;
-        gateOpen[ch] = false;
-    }
+    clearGateState();
 
     oversampler.initProcessing ((size_t) preparedBlockSize);
     oversampler.reset();
     setLatencySamples ((int) std::ceil (oversampler.getLatencyInSamples()));
     bypassDelay.prepare (numChannels, getLatencySamples());
 
-    for (auto* filter : { &toneLowShelf, &toneHighShelf, &toneMidPeak, &cabHighPass, &cabLowPass, &cabPeak,
-                          &cabHighPassSecond, &cabLowPassSecond })
+    for (auto* filter : allFilters())
         filter->prepare (spec);
 
     chorus.prepare (spec);
@@ -65,6 +58,40 @@ void VaskelQuorlinProcessor::prepareToPlay (double sampleRate, int samplesPerBlo
     dryBuffer.setSize (numChannels, preparedBlockSize);
     sendBuffer.setSize (numChannels, preparedBlockSize);
     workBuffer.setSize (numChannels, preparedBlockSize);
+}
+
+void VaskelQuorlinProcessor::clearDspState() noexcept
+{
+    inputGain.reset();
+    outputGain.reset();
+    clearGateState();
+    oversampler.reset();
+
+    for (auto* filter : allFilters())
+        filter->reset();
+
+    chorus.reset();
+    phaser.reset();
+    reverb.reset();
+    preDelayLine.reset();
+    echoLine.reset();
+}
+
+void VaskelQuorlinProcessor::clearGateState() noexcept
+{
+    for (int ch = 0; ch < 2; ++ch)
+    {
+        gateEnvelope[ch] = 0.0f;
+        gateGain[ch] = 0.0f;
+        gateHoldCounter[ch] = 0;
+        gateOpen[ch] = false;
+    }
+}
+
+std::array<VaskelQuorlinProcessor::Filter*, 8> VaskelQuorlinProcessor::allFilters() noexcept
+{
+    return { &toneLowShelf, &toneHighShelf, &toneMidPeak,       &cabHighPass,
+             &cabLowPass,   &cabPeak,       &cabHighPassSecond, &cabLowPassSecond };
 }
 
 void VaskelQuorlinProcessor::releaseResources() {}

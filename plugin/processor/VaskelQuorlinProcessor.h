@@ -5,6 +5,7 @@
 
 #include "processor/BypassDelay.h"
 
+#include <array>
 #include <atomic>
 
 class VaskelQuorlinProcessor : public juce::AudioProcessor
@@ -103,7 +104,15 @@ private:
     // every recursive state (trims, gate, oversampler, filters, effects, delay
     // lines) starts again from zero, as after prepareToPlay.
     void silenceAndClearStateIfNotFinite (juce::AudioBuffer<float>& buffer) noexcept;
+
+    // Every recursive state back to zero (trims at their targets), as
+    // prepareToPlay leaves it; allocates nothing.
     void clearDspState() noexcept;
+    void clearGateState() noexcept;
+    std::array<Filter*, 8> allFilters() noexcept;
+
+    // Stores a tempo and tells the host when that changes what is stored.
+    void storeManualBpm (float bpm);
 
     // Copies sendBuffer into workBuffer and returns a block over its n samples.
     juce::dsp::AudioBlock<float> copySendIntoWork (int numChannels, int numSamples);
